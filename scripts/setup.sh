@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Shared set-up of ./run and ./test: install the missing Debian packages,
+# then configure and build. Sourced, with OXELN_PACKAGES set by the caller.
+set -euo pipefail
+
+OXELN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+OXELN_BUILD=${OXELN_BUILD:-$OXELN_ROOT/build}
+
+oxeln_missing_packages() {
+    local missing=() p
+    for p in "$@"; do
+        if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+            missing+=("$p")
+        fi
+    done
+    echo "${missing[*]:-}"
+}
+
+oxeln_install() {
+    local missing
+    missing=$(oxeln_missing_packages "$@")
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            SUDO=sudo
+        else
+            echo "These Debian packages are missing; install them as root, then run again:" >&2
+            echo "  apt-get install -y $missing" >&2
+            exit 1
+        fi
+    fi
+    echo "Installing: $missing"
+    ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    # shellcheck disable=SC2086
+    ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+}
+
+oxeln_build() {
+    local generator=()
+    command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
+    if [ ! -f "$OXELN_BUILD/CMakeCache.txt" ]; then
+        cmake -S "$OXELN_ROOT" -B "$OXELN_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    fi
+    cmake --build "$OXELN_BUILD" --parallel "$(nproc)"
+}
+
+OXELN_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
+    libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QByteArray>
+#include <QRect>
+#include <QString>
+#include <QTextEdit>
+
+#include <memory>
+
+class QPainter;
+class QPaintDevice;
+class QTextDocument;
+
+namespace oxeln {
+
+// The rich text view behind RxE1 (subject) and RxE2 (answer key): a
+// QTextEdit that reads and writes RTF and lays out pages for printing.
+class RichTextView : public QTextEdit
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(RichTextView)
+
+public:
+    explicit RichTextView(QWidget *parent = nullptr);
+    ~RichTextView() override;
+
+    // Replaces the whole content, edits included, by the RTF document; works
+    // while read-only; does nothing when the plain text already equals rtf.
+    // OnChange fires.
+    void SetRtfText(const QByteArray &rtf);
+    // Plain text, paragraphs separated by CR LF; empty for an empty view.
+    QString ContentText() const;
+    // Length of ContentText(): two per paragraph break.
+    int ContentLength() const;
+    // Lines as laid out, minus one when the last is empty: 0 empty, 1 initial.
+    int LineCount() const;
+    // Empties the view, also when read-only. OnChange fires.
+    void ClearContent();
+
+    bool ReadOnly() const;
+    void SetReadOnly(bool readOnly);
+    bool WantTabs() const;
+    void SetWantTabs(bool wantTabs);
+
+    // Empty selection at position (one per paragraph break), scrolled into view.
+    void PlaceCaret(int position);
+
+    // Whole content to path: plain Windows-1252 text for a ".txt" extension
+    // (case-blind), RTF otherwise. Throws AppError with
+    // "Impossible de créer le fichier %s" or "Erreur à l'enregistrement du flux".
+    void WriteToFile(const QString &path) const;
+
+    // Lays out the document from position first into layoutTwips (twips, at
+    // the target painter's device resolution, metrics of reference) and draws
+    // it on target when render is set. layoutTwips is shrunk to the height
+    // used. Returns the position of the first character that did not fit,
+    // or -1 on failure. When not even one line fits it returns first
+    // unchanged: callers must treat "no progress" as the end.
+    // With target == nullptr it only releases the cached layout and returns 0.
+    int FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
+                    const QRect &pageTwips, int first, bool render);
+
+signals:
+    // Fires after every change of content, by the program or the user.
+    void OnChange();
+
+private:
+    struct PageLayout;
+    std::unique_ptr<PageLayout> m_pageLayout;
+};
+
+} // namespace oxeln

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <string>
+
+namespace oxeln {
+
+// Everything the drill frame reads from or writes to its window. The main
+// window implements it over its controls; the headless composer over two
+// stand-in views. Texts are Windows-1252 bytes.
+class DrillHost
+{
+public:
+    virtual ~DrillHost() = default;
+
+    // Lines of each view as laid out, an empty last line not counted.
+    // Callers only compare the result with 0 and 1.
+    virtual int subjectLineCount() = 0;
+    virtual int answerLineCount() = 0;
+
+    // Title line 1, 2 or 3 as typed.
+    virtual std::string title(int line) = 0;
+    virtual bool answerKeyEnabled() = 0;
+    virtual int maxValue() = 0;       // spmaxvaleur
+    virtual int lineCount() = 0;      // spMaxLigne
+    virtual int interlineCount() = 0; // spinterligne
+
+    virtual void setCounterCaption(const std::string &caption) = 0; // pnlNb
+    virtual void hidePreview() = 0;                                 // ScrollBox1
+
+    // SetRtfText of RxE1 and RxE2. The subject view's change handler may
+    // process pending events, so a nested drill can run inside this call.
+    virtual void setSubjectRtf(const std::string &rtf) = 0;
+    virtual void setAnswerRtf(const std::string &rtf) = 0;
+};
+
+} // namespace oxeln
