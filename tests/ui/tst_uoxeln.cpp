@@ -1,0 +1,613 @@
+#include "CaptionCipher.h"
+#include "ErrorBox.h"
+#include "PreviewPanel.h"
+#include "RichTextView.h"
+#include "SpinEdit.h"
+#include "UOxeln.h"
+#include "Worksheet.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using oxeln::RichTextView;
+using oxeln::SpinEdit;
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void startsWithDesignedValues();
+    void controlsSitWhereDesigned_data();
+    void controlsSitWhereDesigned();
+    void tabOrderFollowsDesign();
+    void captionSetAtActivationOnly();
+
+    void firstDrillWritesBothHeaders();
+    void chainingContinuesNumberingAcrossDrills();
+    void razStartsNewWorksheet();
+    void answerKeyOffLeavesAnswerDocument();
+    void emptyingSubjectByHandRestartsSubjectOnly();
+    void outputButtonsFollowSubjectView();
+
+    void lockedViewsRefuseTyping();
+    void unlockedViewsTakeTextAndTabs();
+    void lockedClickPinsCaretAtEnd();
+    void lockedKeyboardSelectionStays();
+    void lockedDragIsRefused();
+
+    void spinBoxesRefuseTyping_data();
+    void spinBoxesRefuseTyping();
+    void spinBoxesStepAndClamp();
+    void maxValueStepToggles();
+    void copyCountsReachTheirLimits();
+
+    void resizingMovesAndGrowsByAnchors();
+    void titleFocusColours();
+    void linkLabelBoldUntilBackground();
+    void closeDeletesScratchFiles();
+
+    void captionCipherRoundTrips();
+    void errorBoxTextRule_data();
+    void errorBoxTextRule();
+
+private:
+    template<typename T> T *child(const char *name) const
+    {
+        T *found = m_form->findChild<T *>(QLatin1String(name));
+        if (!found)
+            qFatal("missing control %s", name);
+        return found;
+    }
+    void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
+    void showAndActivate();
+
+    std::unique_ptr<oxeln::Worksheet> m_worksheet;
+    std::unique_ptr<TForm1> m_form;
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+};
+
+void TestMainWindow::init()
+{
+    m_oldDir = QDir::currentPath();
+    QVERIFY(m_dir.isValid());
+    QDir::setCurrent(m_dir.path());
+    m_worksheet = std::make_unique<oxeln::Worksheet>();
+    m_form = std::make_unique<TForm1>(*m_worksheet);
+}
+
+void TestMainWindow::cleanup()
+{
+    m_form.reset();
+    m_worksheet.reset();
+    QDir::setCurrent(m_oldDir);
+}
+
+void TestMainWindow::showAndActivate()
+{
+    m_form->show();
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    // Activation re-seeds from the clock; tests want known draws.
+    m_worksheet->random().seed(0);
+}
+
+void TestMainWindow::startsWithDesignedValues()
+{
+    QCOMPARE(m_form->size(), QSize(732, 420));
+    QCOMPARE(child<SpinEdit>("spmaxvaleur")->value(), 100);
+    QCOMPARE(child<SpinEdit>("spmaxvaleur")->singleStep(), 100);
+    QCOMPARE(child<SpinEdit>("spMaxLigne")->value(), 30);
+    QCOMPARE(child<SpinEdit>("spinterligne")->value(), 2);
+    QCOMPARE(child<SpinEdit>("spSujets")->value(), 1);
+    QCOMPARE(child<SpinEdit>("spCorriges")->value(), 1);
+
+    const QString title1 = child<QLineEdit>("ETitre1")->text();
+    QCOMPARE(title1.size(), 73);
+    QVERIFY(title1.startsWith(QStringLiteral("Nom :") + QString(23, QLatin1Char(' ')) + QStringLiteral("Prénom :")));
+    QVERIFY(title1.endsWith(QString(29, QLatin1Char(' ')) + QStringLiteral("Classe :")));
+    QCOMPARE(child<QLineEdit>("Etitre2")->text(), QString(166, QLatin1Char('-')));
+    QCOMPARE(child<QLineEdit>("Etitre3")->text().size(), 122);
+    QCOMPARE(child<QLineEdit>("ETitre1")->maxLength(), 160);
+    QCOMPARE(child<QLineEdit>("Etitre2")->maxLength(), 170);
+
+    QVERIFY(!child<QCheckBox>("ckbEdite")->isChecked());
+    QVERIFY(child<QCheckBox>("CBCorrige")->isChecked());
+    QVERIFY(child<QCheckBox>("CBCorrige")->isHidden());
+    QCOMPARE(child<QLabel>("pnlNb")->text(), QStringLiteral("00"));
+    QVERIFY(child<QWidget>("ScrollBox1")->isHidden());
+    QVERIFY(child<QFrame>("Panel3")->isHidden());
+
+    auto *subject = child<RichTextView>("RxE1");
+    auto *answer = child<RichTextView>("RxE2");
+    QCOMPARE(subject->ContentText(), QStringLiteral("    "));
+    QCOMPARE(answer->ContentText(), QStringLiteral("     "));
+    QCOMPARE(subject->LineCount(), 1);
+    QVERIFY(subject->ReadOnly() && answer->ReadOnly());
+    QVERIFY(!subject->WantTabs() && !answer->WantTabs());
+
+    // Although the subject view holds four blanks, nothing can be output yet.
+    for (const char *name : {"btnImprime", "btnEnregistre", "btnRAZ", "btnApercu"})
+        QVERIFY2(!child<QPushButton>(name)->isEnabled(), name);
+    for (const char *name : {"btnPlus", "btnChoixImp"})
+        QVERIFY(child<QPushButton>(name)->isEnabled());
+
+    QCOMPARE(m_form->toolTip(), QStringLiteral("Il est possible d'enchaîner plusieurs opérations"));
+    QCOMPARE(child<QPushButton>("btnSAS")->toolTip(), QStringLiteral("Suites d'additions et de soustractions"));
+    QCOMPARE(child<QLabel>("Label9")->text(),
+             QStringLiteral("Consultez les ouvrages de mathématiques des Editions GALVERNE"));
+}
+
+void TestMainWindow::controlsSitWhereDesigned_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("geometry");
+    QTest::newRow("spmaxvaleur") << "spmaxvaleur" << QRect(59, 2, 53, 22);
+    QTest::newRow("ETitre1") << "ETitre1" << QRect(157, 2, 571, 21);
+    QTest::newRow("Etitre2") << "Etitre2" << QRect(157, 29, 508, 21);
+    QTest::newRow("ckbEdite") << "ckbEdite" << QRect(674, 31, 51, 17);
+    QTest::newRow("RxE1") << "RxE1" << QRect(4, 86, 722, 132);
+    QTest::newRow("RxE2") << "RxE2" << QRect(4, 224, 724, 143);
+    QTest::newRow("Label9") << "Label9" << QRect(1, 370, 727, 16);
+    QTest::newRow("btnSAS") << "btnSAS" << QRect(224, 389, 28, 25);
+    QTest::newRow("pnlNb") << "pnlNb" << QRect(307, 389, 37, 26);
+    QTest::newRow("spCorriges") << "spCorriges" << QRect(537, 390, 44, 22);
+    QTest::newRow("btnEnregistre") << "btnEnregistre" << QRect(646, 389, 59, 25);
+}
+
+void TestMainWindow::controlsSitWhereDesigned()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, geometry);
+    m_form->show();
+    QCOMPARE(child<QWidget>(name.toLatin1().constData())->geometry(), geometry);
+}
+
+void TestMainWindow::tabOrderFollowsDesign()
+{
+    // The designed order with the output buttons, disabled at start, passed over.
+    const QStringList expected = {"spmaxvaleur", "spMaxLigne", "btnPlus",  "RxE1",     "RxE2",
+                                  "spinterligne", "btnMoins",  "ETitre1",  "Etitre2",  "Etitre3",
+                                  "btnMult",     "btnDivise",  "spSujets", "spCorriges", "btnPuiss",
+                                  "btnSA",       "btnSAS",     "btnChoixImp", "ckbEdite", "spmaxvaleur"};
+    showAndActivate();
+    child<QWidget>("spmaxvaleur")->setFocus();
+    QTRY_VERIFY(QApplication::focusWidget());
+    QStringList visited;
+    for (int i = 0; i < expected.size(); ++i) {
+        QWidget *focus = QApplication::focusWidget();
+        // A spin box's inner field stands for the spin box.
+        while (focus && (focus->objectName().isEmpty() || focus->objectName().startsWith(QLatin1String("qt_"))))
+            focus = focus->parentWidget();
+        visited << (focus ? focus->objectName() : QString());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(visited, expected);
+}
+
+void TestMainWindow::captionSetAtActivationOnly()
+{
+    QVERIFY(m_form->windowTitle().isEmpty());
+    showAndActivate();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Oxeln - Calcul sur les nombres relatifs"));
+}
+
+void TestMainWindow::firstDrillWritesBothHeaders()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(3);
+    click("btnPlus");
+
+    QCOMPARE(QString::fromStdString(m_worksheet->referenceCode()), QStringLiteral("Ref 000_031"));
+    const QString subject = child<RichTextView>("RxE1")->ContentText();
+    const QString answer = child<RichTextView>("RxE2")->ContentText();
+    QVERIFY2(subject.startsWith(QStringLiteral("Ref 000_031 - Nom :")), qPrintable(subject.left(40)));
+    QVERIFY(answer.startsWith(QStringLiteral("Ref 000_031 - CORRIGE - Nom :")));
+    QVERIFY(subject.contains(QStringLiteral("\r\n01/(")));
+    QVERIFY(subject.contains(QStringLiteral("\r\n03/(")));
+    QVERIFY(!subject.contains(QStringLiteral("04/")));
+    QVERIFY(answer.contains(QStringLiteral("\r\n01/(")));
+    QCOMPARE(child<QLabel>("pnlNb")->text(), QStringLiteral("3"));
+}
+
+void TestMainWindow::chainingContinuesNumberingAcrossDrills()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(2);
+    click("btnPlus");
+    const std::string reference = m_worksheet->referenceCode();
+    click("btnSAS");
+    click("btnPuiss");
+    QCOMPARE(m_worksheet->referenceCode(), reference);
+    const QString subject = child<RichTextView>("RxE1")->ContentText();
+    QCOMPARE(subject.count(QStringLiteral("Ref ")), 1);
+    for (const char *prefix : {"01/(", "02/(", "03/(", "04/(", "05/(", "06/("})
+        QVERIFY2(subject.contains(QLatin1String(prefix)), prefix);
+    QCOMPARE(child<QLabel>("pnlNb")->text(), QStringLiteral("6"));
+    // The subject view shows exactly the conversion of the document.
+    QVERIFY(m_worksheet->subject().find("03/(") != std::string::npos);
+}
+
+void TestMainWindow::razStartsNewWorksheet()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(2);
+    click("btnMult");
+    const std::string first = m_worksheet->referenceCode();
+    const std::string oldSubject = m_worksheet->subject();
+
+    click("btnRAZ");
+    QCOMPARE(child<RichTextView>("RxE1")->ContentText(), QString());
+    QCOMPARE(child<RichTextView>("RxE2")->ContentText(), QString());
+    QCOMPARE(child<QLabel>("pnlNb")->text(), QStringLiteral("0"));
+    QCOMPARE(m_worksheet->subject(), oldSubject); // the documents stay until the next drill
+    for (const char *name : {"btnImprime", "btnEnregistre", "btnRAZ", "btnApercu"})
+        QVERIFY2(!child<QPushButton>(name)->isEnabled(), name);
+
+    click("btnDivise");
+    QVERIFY(m_worksheet->referenceCode() != first);
+    const QString subject = child<RichTextView>("RxE1")->ContentText();
+    QVERIFY(subject.startsWith(QString::fromStdString(m_worksheet->referenceCode())));
+    QVERIFY(subject.contains(QStringLiteral("\r\n01/(")));
+    QVERIFY(!subject.contains(QStringLiteral("03/")));
+    QCOMPARE(child<QLabel>("pnlNb")->text(), QStringLiteral("2"));
+}
+
+void TestMainWindow::answerKeyOffLeavesAnswerDocument()
+{
+    showAndActivate();
+    child<QCheckBox>("CBCorrige")->setChecked(false);
+    click("btnSA");
+    QVERIFY(m_worksheet->answer().empty());
+    QCOMPARE(child<RichTextView>("RxE2")->ContentText(), QString());
+    QVERIFY(child<RichTextView>("RxE1")->ContentText().contains(QStringLiteral("30/(")));
+}
+
+void TestMainWindow::emptyingSubjectByHandRestartsSubjectOnly()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(1);
+    click("btnPlus");
+    const std::string first = m_worksheet->referenceCode();
+
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    auto *subject = child<RichTextView>("RxE1");
+    subject->setFocus();
+    QTest::keyClick(subject, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(subject, Qt::Key_Delete);
+    QCOMPARE(subject->ContentText(), QString());
+
+    click("btnMoins");
+    QVERIFY(m_worksheet->referenceCode() != first);
+    // The answer document goes on under its old header, numbering continues.
+    const QString answer = child<RichTextView>("RxE2")->ContentText();
+    QVERIFY(answer.startsWith(QString::fromStdString(first)));
+    QVERIFY(answer.contains(QStringLiteral("02/(")));
+    QVERIFY(subject->ContentText().contains(QStringLiteral("02/(")));
+    QVERIFY(!subject->ContentText().contains(QStringLiteral("01/(")));
+}
+
+void TestMainWindow::outputButtonsFollowSubjectView()
+{
+    showAndActivate();
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    auto *subject = child<RichTextView>("RxE1");
+    auto *answer = child<RichTextView>("RxE2");
+    subject->setFocus();
+    QTest::keyClick(subject, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(subject, Qt::Key_Delete);
+    for (const char *name : {"btnImprime", "btnEnregistre", "btnRAZ", "btnApercu"})
+        QVERIFY2(!child<QPushButton>(name)->isEnabled(), name);
+    QTest::keyClick(subject, Qt::Key_Space);
+    for (const char *name : {"btnImprime", "btnEnregistre", "btnRAZ", "btnApercu"})
+        QVERIFY2(child<QPushButton>(name)->isEnabled(), name);
+    // The answer view has no say.
+    answer->setFocus();
+    QTest::keyClick(answer, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(answer, Qt::Key_Delete);
+    QCOMPARE(answer->ContentText(), QString());
+    QVERIFY(child<QPushButton>("btnImprime")->isEnabled());
+}
+
+void TestMainWindow::lockedViewsRefuseTyping()
+{
+    showAndActivate();
+    auto *subject = child<RichTextView>("RxE1");
+    subject->setFocus();
+    QTest::keyClicks(subject, QStringLiteral("abc"));
+    QCOMPARE(subject->ContentText(), QStringLiteral("    "));
+    // Tab moves on instead of typing.
+    QTest::keyClick(subject, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<RichTextView>("RxE2"));
+}
+
+void TestMainWindow::unlockedViewsTakeTextAndTabs()
+{
+    showAndActivate();
+    auto *edite = child<QCheckBox>("ckbEdite");
+    QTest::mouseClick(edite, Qt::LeftButton);
+    QVERIFY(edite->isChecked());
+    for (const char *name : {"RxE1", "RxE2"}) {
+        auto *view = child<RichTextView>(name);
+        QVERIFY(!view->ReadOnly());
+        view->setFocus();
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view, QStringLiteral("ab"));
+        QTest::keyClick(view, Qt::Key_Tab);
+        QVERIFY2(view->ContentText().endsWith(QStringLiteral("ab\t")), name);
+        QCOMPARE(QApplication::focusWidget(), view);
+    }
+    // Locking again: read-only, and Tab moves the focus again.
+    QTest::mouseClick(edite, Qt::LeftButton);
+    auto *subject = child<RichTextView>("RxE1");
+    QVERIFY(subject->ReadOnly() && child<RichTextView>("RxE2")->ReadOnly());
+    subject->setFocus();
+    QTest::keyClick(subject, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), child<RichTextView>("RxE2"));
+}
+
+void TestMainWindow::lockedClickPinsCaretAtEnd()
+{
+    showAndActivate();
+    click("btnPlus");
+    auto *subject = child<RichTextView>("RxE1");
+    const int end = subject->document()->characterCount() - 1;
+    subject->verticalScrollBar()->setValue(0);
+    QTest::mouseClick(subject->viewport(), Qt::LeftButton, {}, QPoint(40, 20));
+    QCOMPARE(subject->textCursor().position(), end);
+    QVERIFY(!subject->textCursor().hasSelection());
+    QTRY_COMPARE(subject->verticalScrollBar()->value(), subject->verticalScrollBar()->maximum());
+
+    // A mouse selection does not survive the release.
+    QTest::mousePress(subject->viewport(), Qt::LeftButton, {}, QPoint(10, 10));
+    QTest::mouseMove(subject->viewport(), QPoint(200, 60));
+    QTest::mouseRelease(subject->viewport(), Qt::LeftButton, {}, QPoint(200, 60));
+    QVERIFY(!subject->textCursor().hasSelection());
+    QCOMPARE(subject->textCursor().position(), end);
+
+    // Unlocked, a click places the caret where it lands.
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    subject->verticalScrollBar()->setValue(0);
+    QTest::mouseClick(subject->viewport(), Qt::LeftButton, {}, QPoint(10, 5));
+    QVERIFY(subject->textCursor().position() < 5);
+}
+
+void TestMainWindow::lockedKeyboardSelectionStays()
+{
+    showAndActivate();
+    click("btnPlus");
+    auto *subject = child<RichTextView>("RxE1");
+    subject->setFocus();
+    subject->moveCursor(QTextCursor::Start);
+    QTest::keyClick(subject, Qt::Key_Right, Qt::ShiftModifier);
+    QTest::keyClick(subject, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(subject->textCursor().selectedText().size(), 2);
+}
+
+void TestMainWindow::lockedDragIsRefused()
+{
+    showAndActivate();
+    for (const char *name : {"RxE1", "RxE2"}) {
+        auto *view = child<RichTextView>(name);
+        QMimeData data;
+        data.setText(QStringLiteral("dragged"));
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        QVERIFY2(!enter.isAccepted(), name);
+    }
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    for (const char *name : {"RxE1", "RxE2"}) {
+        auto *view = child<RichTextView>(name);
+        QMimeData data;
+        data.setText(QStringLiteral("dragged"));
+        QDragEnterEvent enter(QPoint(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view->viewport(), &enter);
+        QVERIFY2(enter.isAccepted(), name);
+    }
+}
+
+void TestMainWindow::spinBoxesRefuseTyping_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"spmaxvaleur", "spMaxLigne", "spinterligne", "spSujets", "spCorriges"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void TestMainWindow::spinBoxesRefuseTyping()
+{
+    QFETCH(QString, name);
+    showAndActivate();
+    auto *box = child<SpinEdit>(name.toLatin1().constData());
+    const int before = box->value();
+    box->setFocus();
+    QTest::keyClicks(box, QStringLiteral("7"));
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(box->value(), before);
+    QCOMPARE(box->text(), QString::number(before));
+    QCOMPARE(box->contextMenuPolicy(), Qt::NoContextMenu);
+    QCOMPARE(box->palette().color(QPalette::Base), QColor(240, 255, 255));
+}
+
+void TestMainWindow::spinBoxesStepAndClamp()
+{
+    showAndActivate();
+    auto *lines = child<SpinEdit>("spMaxLigne");
+    lines->setFocus();
+    QTest::keyClick(lines, Qt::Key_Up);
+    QCOMPARE(lines->value(), 31);
+    lines->setValue(40);
+    QTest::keyClick(lines, Qt::Key_Up);
+    QCOMPARE(lines->value(), 40);
+    auto *spacing = child<SpinEdit>("spinterligne");
+    spacing->setValue(1);
+    spacing->setFocus();
+    QTest::keyClick(spacing, Qt::Key_Down);
+    QCOMPARE(spacing->value(), 1);
+}
+
+void TestMainWindow::maxValueStepToggles()
+{
+    showAndActivate();
+    auto *max = child<SpinEdit>("spmaxvaleur");
+    max->setFocus();
+    QCOMPARE(max->singleStep(), 100);
+    QTest::keyClick(max, Qt::Key_Up);
+    QCOMPARE(max->value(), 200);
+    max->setValue(900);
+    QTest::keyClick(max, Qt::Key_Up);
+    QCOMPARE(max->value(), 999);
+    max->setValue(100);
+    QTest::keyClick(max, Qt::Key_Down);
+    QCOMPARE(max->value(), 10);
+
+    // A click in the number field switches to units, a second back to hundreds.
+    auto *field = max->findChild<QLineEdit *>();
+    QTest::mouseClick(field, Qt::LeftButton);
+    QCOMPARE(max->singleStep(), 1);
+    QTest::keyClick(max, Qt::Key_Up);
+    QCOMPARE(max->value(), 11);
+    QTest::mouseClick(field, Qt::LeftButton);
+    QCOMPARE(max->singleStep(), 100);
+}
+
+void TestMainWindow::copyCountsReachTheirLimits()
+{
+    showAndActivate();
+    for (const char *name : {"spSujets", "spCorriges"}) {
+        auto *box = child<SpinEdit>(name);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(box->value(), 0);
+        QTest::keyClick(box, Qt::Key_Down);
+        QCOMPARE(box->value(), 0);
+        box->setValue(999);
+        QTest::keyClick(box, Qt::Key_Up);
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(box->value(), 1000);
+    }
+}
+
+void TestMainWindow::resizingMovesAndGrowsByAnchors()
+{
+    m_form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+    m_form->resize(832, 520);
+    QTRY_COMPARE(m_form->size(), QSize(832, 520));
+    QCOMPARE(child<QWidget>("RxE1")->geometry(), QRect(4, 86, 822, 232));     // all extra height
+    QCOMPARE(child<QWidget>("RxE2")->geometry(), QRect(4, 324, 824, 143));    // moves down, widens
+    QCOMPARE(child<QWidget>("Label9")->geometry(), QRect(1, 470, 827, 16));
+    QCOMPARE(child<QWidget>("ETitre1")->geometry(), QRect(157, 2, 671, 21));
+    QCOMPARE(child<QWidget>("ckbEdite")->geometry(), QRect(774, 31, 51, 17));
+    QCOMPARE(child<QWidget>("btnPlus")->geometry(), QRect(6, 489, 28, 25));
+    QCOMPARE(child<QWidget>("pnlNb")->geometry(), QRect(307, 489, 37, 26));
+    QCOMPARE(child<QWidget>("btnChoixImp")->geometry(), QRect(449, 489, 28, 25));
+    QCOMPARE(child<QWidget>("btnEnregistre")->geometry(), QRect(746, 489, 59, 25));
+    QCOMPARE(child<QWidget>("spmaxvaleur")->geometry(), QRect(59, 2, 53, 22));
+
+    const QSize frame = m_form->frameGeometry().size() - m_form->size();
+    QCOMPARE(m_form->minimumSize() + frame, QSize(740, 400));
+}
+
+void TestMainWindow::titleFocusColours()
+{
+    showAndActivate();
+    auto *title2 = child<QLineEdit>("Etitre2");
+    QTest::keyClick(child<QWidget>("spinterligne"), Qt::Key_Tab); // -> btnMoins
+    child<QWidget>("btnMoins")->setFocus();
+    QTest::keyClick(child<QWidget>("btnMoins"), Qt::Key_Tab); // -> ETitre1
+    QTest::keyClick(child<QWidget>("ETitre1"), Qt::Key_Tab);  // -> Etitre2
+    QTRY_VERIFY(title2->hasFocus());
+    QCOMPARE(title2->palette().color(QPalette::Base), QColor(255, 255, 232));
+    QCOMPARE(child<QLineEdit>("ETitre1")->palette().color(QPalette::Base), QColor(Qt::white));
+    QTest::keyClick(title2, Qt::Key_Tab);
+    QCOMPARE(title2->palette().color(QPalette::Base), QColor(Qt::white));
+}
+
+void TestMainWindow::linkLabelBoldUntilBackground()
+{
+    showAndActivate();
+    auto *link = child<QLabel>("Label9");
+    QTest::mouseMove(link, QPoint(50, 8));
+    QTRY_VERIFY(link->font().bold());
+    QTest::mouseMove(child<QWidget>("btnEnregistre"), QPoint(5, 5));
+    QTest::qWait(20);
+    QVERIFY(link->font().bold());
+    QTest::mouseMove(m_form.get(), QPoint(300, 80)); // the window's background
+    QTRY_VERIFY(!link->font().bold());
+    QTest::mouseMove(link, QPoint(50, 8));
+    QTRY_VERIFY(link->font().bold());
+    QTest::mouseMove(child<RichTextView>("RxE2")->viewport(), QPoint(30, 30));
+    QTRY_VERIFY(!link->font().bold());
+}
+
+void TestMainWindow::closeDeletesScratchFiles()
+{
+    showAndActivate();
+    for (const char *name : {"Temp0.svg", "TWFile.txt"}) {
+        QFile file(QLatin1String(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFile keep(QStringLiteral("other.txt"));
+    QVERIFY(keep.open(QIODevice::WriteOnly));
+    keep.close();
+    QVERIFY(m_form->close());
+    QVERIFY(!QFile::exists(QStringLiteral("Temp0.svg")));
+    QVERIFY(!QFile::exists(QStringLiteral("TWFile.txt")));
+    QVERIFY(QFile::exists(QStringLiteral("other.txt")));
+    // The build tree is on a fixed disk: no wait panel.
+    QVERIFY(child<QFrame>("Panel3")->isHidden());
+}
+
+void TestMainWindow::captionCipherRoundTrips()
+{
+    using oxeln::CaptionCipher;
+    // Empty key: the shift is the position, left at odd places, right at even.
+    const std::string plain("\x01\x80\x08\xAA", 4);
+    const std::string coded = CaptionCipher(plain, "", false);
+    QCOMPARE(static_cast<unsigned char>(coded[0]), 0x02u); // rotl 1
+    QCOMPARE(static_cast<unsigned char>(coded[1]), 0x20u); // rotr 2
+    QCOMPARE(static_cast<unsigned char>(coded[2]), 0x40u); // rotl 3
+    QCOMPARE(static_cast<unsigned char>(coded[3]), 0xAAu); // rotr 4 of 1010 1010
+    for (const std::string key : {"", "Rel+-", "k", "\xE9\xFF\x01zz"}) {
+        const std::string text = "Oxeln - Prénom : \x80\xFF";
+        QCOMPARE(CaptionCipher(CaptionCipher(text, key, true), key, false), text);
+    }
+    // A key whose shifts are all 0 keeps every character.
+    QCOMPARE(CaptionCipher("abc", std::string(5, '\x08'), false), std::string("abc"));
+}
+
+void TestMainWindow::errorBoxTextRule_data()
+{
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("letter") << "Impression en cours" << "Impression en cours.";
+    QTest::newRow("path") << "Impossible d'écrire dans /tmp/a.ini" << "Impossible d'écrire dans /tmp/a.ini.";
+    QTest::newRow("dot") << "Erreur." << "Erreur.";
+    QTest::newRow("bracket") << "Erreur (3)" << "Erreur (3)";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestMainWindow::errorBoxTextRule()
+{
+    QFETCH(QString, message);
+    QFETCH(QString, shown);
+    QCOMPARE(oxeln::ErrorBoxText(message), shown);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_uoxeln.moc"

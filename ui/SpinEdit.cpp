@@ -1,0 +1,94 @@
+#include "SpinEdit.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+
+namespace oxeln {
+
+SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
+{
+    // The field shows the value but never takes typed text, drops or a middle-click paste.
+    lineEdit()->setReadOnly(true);
+    lineEdit()->setAcceptDrops(false);
+    lineEdit()->setContextMenuPolicy(Qt::NoContextMenu);
+    lineEdit()->installEventFilter(this);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(false);
+
+    QPalette colours = palette();
+    colours.setColor(QPalette::Base, QColor(240, 255, 255));
+    setPalette(colours);
+}
+
+void SpinEdit::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        QSpinBox::keyPressEvent(event);
+        return;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->ignore();
+        return;
+    default:
+        break;
+    }
+    // Pure modifiers and navigation inside the field are harmless; anything
+    // that would type, cut or paste is refused.
+    const bool edits = !event->text().isEmpty() || event->matches(QKeySequence::Paste)
+        || event->matches(QKeySequence::Cut) || event->key() == Qt::Key_Delete
+        || event->key() == Qt::Key_Backspace;
+    if (edits)
+        QApplication::beep();
+    event->accept();
+}
+
+void SpinEdit::contextMenuEvent(QContextMenuEvent *event)
+{
+    event->accept();
+}
+
+bool SpinEdit::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == lineEdit()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonRelease:
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+                emit numberFieldClicked();
+            break;
+        case QEvent::MouseButtonPress:
+            // A middle click would paste the selection into the field.
+            if (static_cast<QMouseEvent *>(event)->button() == Qt::MiddleButton) {
+                QApplication::beep();
+                return true;
+            }
+            break;
+        case QEvent::ContextMenu:
+            return true;
+        default:
+            break;
+        }
+    }
+    return QSpinBox::eventFilter(watched, event);
+}
+
+int SpinEdit::valueFromText(const QString &text) const
+{
+    bool ok = false;
+    const int value = locale().toInt(text.trimmed(), &ok);
+    return ok ? value : minimum();
+}
+
+QValidator::State SpinEdit::validate(QString &, int &) const
+{
+    // Whatever the field holds reads as a number (the minimum when it does not parse).
+    return QValidator::Acceptable;
+}
+
+} // namespace oxeln
