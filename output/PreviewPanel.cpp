@@ -1,0 +1,161 @@
+#include "PreviewPanel.h"
+
+#include "PageImage.h"
+#include "RichEditEMFPrint.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace oxeln {
+
+namespace {
+
+const QString kPage0 = QStringLiteral("Temp0.svg");
+const QString kPage1 = QStringLiteral("Temp1.svg");
+
+void fillBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette colours = widget->palette();
+    colours.setColor(QPalette::Window, colour);
+    widget->setPalette(colours);
+    widget->setAutoFillBackground(true);
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, const QString &text, const QPoint &at)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->move(at);
+    label->adjustSize();
+    return label;
+}
+
+// A white frame holding one page picture.
+PageImage *makePage(QWidget *parent, const QString &frameName, const QString &imageName, int top)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(frameName);
+    frame->setGeometry(5, top, 460, 634);
+    fillBackground(frame, Qt::white);
+    auto *image = new PageImage(frame);
+    image->setObjectName(imageName);
+    image->setGeometry(20, 20, 420, 594);
+    return image;
+}
+
+} // namespace
+
+PreviewPanel::PreviewPanel(QWidget *parent)
+    : QScrollArea(parent)
+{
+    setObjectName(QStringLiteral("ScrollBox1"));
+    setFixedWidth(kWidth);
+    resize(kWidth, kHeight);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    auto *content = new QWidget;
+    content->setObjectName(QStringLiteral("ScrollBox1Content"));
+    content->setMinimumHeight(kContentHeight);
+    content->setMaximumHeight(kContentHeight);
+    fillBackground(content, palette().color(QPalette::Button));
+
+    makeLabel(content, QStringLiteral("Label11"), QStringLiteral("Page 1"), QPoint(217, 8));
+    m_image1 = makePage(content, QStringLiteral("pnlImage1"), QStringLiteral("Image1"), 25);
+    makeLabel(content, QStringLiteral("Label12"), QStringLiteral("Page 2"), QPoint(217, 668));
+    m_image2 = makePage(content, QStringLiteral("pnlImage2"), QStringLiteral("Image2"), 685);
+    for (const auto &[name, top] : {std::pair{QStringLiteral("lblfin_scrbox"), 1252},
+                                    std::pair{QStringLiteral("Label13"), 1312}}) {
+        QLabel *end = makeLabel(content, name, QString(), QPoint(24, top));
+        end->resize(3, 13);
+    }
+
+    setWidgetResizable(true);
+    setWidget(content);
+    fillBackground(this, palette().color(QPalette::Button));
+}
+
+PreviewPanel::~PreviewPanel()
+{
+    // Without an owner window, the floating window is ours to dispose of.
+    if (m_floatWindow && !m_floatWindow->parent())
+        m_floatWindow->deleteLater();
+}
+
+void PreviewPanel::preview(RichTextView &subject)
+{
+    if (!CanWriteWorkDir())
+        return;
+    QFile::remove(kPage0);
+    QFile::remove(kPage1);
+    m_image1->clear();
+    m_image2->clear();
+    QCoreApplication::processEvents();
+
+    if (CanWriteWorkDir())
+        RenderPagesToEmf(subject, QStringLiteral("Temp"));
+    QCoreApplication::processEvents();
+
+    // A page that could not be made again leaves an earlier file of its
+    // name, which is then shown.
+    if (QFile::exists(kPage0))
+        m_image1->load(kPage0);
+    if (QFile::exists(kPage1))
+        m_image2->load(kPage1);
+    verticalScrollBar()->setValue(0);
+    showFloating();
+}
+
+void PreviewPanel::hidePanel()
+{
+    hide();
+}
+
+QWidget *PreviewPanel::floatingWindow() const
+{
+    return m_floatWindow;
+}
+
+void PreviewPanel::setVisible(bool visible)
+{
+    QScrollArea::setVisible(visible);
+    if (m_floatWindow && m_floatWindow->isVisible() != visible)
+        m_floatWindow->setVisible(visible);
+}
+
+bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // Closing the floating window hides the panel with it.
+    if (watched == m_floatWindow && event->type() == QEvent::Close)
+        hide();
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void PreviewPanel::showFloating()
+{
+    if (!m_floatWindow) {
+        QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
+        auto *window = new QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint);
+        window->setObjectName(QStringLiteral("ScrollBox1Window"));
+        auto *layout = new QVBoxLayout(window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(this);
+        window->installEventFilter(this);
+        window->resize(kWidth, kHeight);
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        window->move((screen.width() - kWidth) / 2, (screen.height() - kHeight) / 2);
+        m_floatWindow = window;
+    }
+    show();
+    m_floatWindow->show();
+    m_floatWindow->raise();
+}
+
+} // namespace oxeln

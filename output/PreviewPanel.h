@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QPointer>
+#include <QScrollArea>
+
+class QLabel;
+
+namespace oxeln {
+
+class PageImage;
+class RichTextView;
+
+// The page preview panel ScrollBox1: "Page 1" and "Page 2" as pictures of
+// the first two pages of the subject. Hidden at start; the preview floats
+// it in a tool window of its own, which is shown and hidden with it.
+class PreviewPanel : public QScrollArea
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(PreviewPanel)
+
+public:
+    static constexpr int kWidth = 493;
+    static constexpr int kHeight = 497;
+    static constexpr int kContentHeight = 1325;
+
+    explicit PreviewPanel(QWidget *parent = nullptr);
+    ~PreviewPanel() override;
+
+    // "A": renders the subject's first two pages into Temp0.svg and
+    // Temp1.svg in the current directory, loads them and shows the panel.
+    // Does nothing when the current directory cannot be written. Throws
+    // AppError with the printer messages when there is no printer; the old
+    // page files are then gone and the pictures empty.
+    void preview(RichTextView &subject);
+
+    // Hides the panel, and its window when it floats.
+    void hidePanel();
+
+    // The tool window the panel floats in, once it has floated.
+    QWidget *floatingWindow() const;
+    PageImage *image1() const { return m_image1; }
+    PageImage *image2() const { return m_image2; }
+
+    void setVisible(bool visible) override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void showFloating();
+
+    PageImage *m_image1 = nullptr;
+    PageImage *m_image2 = nullptr;
+    QPointer<QWidget> m_floatWindow;
+};
+
+} // namespace oxeln
