@@ -11,6 +11,23 @@ namespace oxeln {
 // The seven buttons that compose questions.
 enum class Drill { Plus, Minus, Mult, Power, Divide, S1, S2 };
 
+// What a drill reads from the window once, at its start.
+struct DrillSettings
+{
+    std::int32_t maxValue = 100;    // V
+    std::int32_t lineCount = 30;    // L
+    std::int32_t interlineCount = 2; // I
+    bool answerKey = true;
+};
+
+// Non-zero draw between (V div 2) - V + 1 and V div 2; V must be >= 2.
+std::int32_t DrawOperand(RandomSource &random, std::int32_t maxValue);
+
+// "01/", "09/", "143/": the counter with at least two digits, then "/".
+void AppendLinePrefix(std::string &out, std::int32_t counter);
+// The interline breaks after a question line.
+void AppendInterline(std::string &out, std::int32_t interlineCount);
+
 // The worksheet state of one run: reference code, both documents in the
 // worksheet markup, the question counter, and the random source that every
 // draw takes from.
@@ -34,10 +51,22 @@ public:
     // The drill frame around one button's question lines.
     void runDrill(Drill drill, DrillHost &host);
 
-    // Non-zero draw between (V div 2) - V + 1 and V div 2; V must be >= 2.
+    // DrawOperand on this worksheet's random source.
     std::int32_t DrawOperand(std::int32_t maxValue);
 
+    // Pieces of the frame, public so that tests and benchmarks can run the
+    // line making without views and conversion.
+    static DrillSettings readSettings(DrillHost &host);
+    // Adds one to the counter and shows it in the counter panel.
+    void advanceCounter(DrillHost &host);
+    // The counter with at least two digits, then "/": "01/", "143/".
+    std::string linePrefix() const;
+    // Appends the drill's question lines (frame step 4) to the documents.
+    void makeLines(Drill drill, const DrillSettings &settings, DrillHost &host);
+
 private:
+    void makeLine(Drill drill, const DrillSettings &settings, DrillHost &host);
+
     RandomSource m_random;
     std::string m_referenceCode;
     std::string m_subject;

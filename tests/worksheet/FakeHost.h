@@ -1,0 +1,106 @@
+#pragma once
+
+#include "DrillHost.h"
+#include "RandomSource.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace oxeln::test {
+
+// Stand-in window: views start with one line each, as at program start,
+// and afterwards count the "\par " of the last RTF given to them.
+class FakeHost : public DrillHost
+{
+public:
+    int subjectLines = 1;
+    int answerLines = 1;
+    std::string titles[3] = {"T1", "T2", "T3"};
+    bool answerKey = true;
+    int maxV = 100;
+    int lines = 30;
+    int interline = 2;
+
+    std::string caption = "00";
+    std::vector<std::string> captions;
+    std::vector<std::string> calls; // order of the frame's window accesses
+    std::string subjectRtf;
+    std::string answerRtf;
+    int subjectSets = 0;
+    int answerSets = 0;
+
+    // Runs inside setSubjectRtf, as the change handler's event processing does.
+    std::function<void()> onSubjectChange;
+    // Random state seen at each caption change (draw order checks).
+    const RandomSource *watchedRandom = nullptr;
+    std::vector<std::uint32_t> statesAtCaption;
+
+    void clearViews()
+    {
+        subjectLines = 0;
+        answerLines = 0;
+        subjectRtf.clear();
+        answerRtf.clear();
+    }
+
+    int subjectLineCount() override { calls.push_back("subjectLineCount"); return subjectLines; }
+    int answerLineCount() override { calls.push_back("answerLineCount"); return answerLines; }
+    std::string title(int line) override { return titles[line - 1]; }
+    bool answerKeyEnabled() override { return answerKey; }
+    int maxValue() override { calls.push_back("maxValue"); return maxV; }
+    int lineCount() override { calls.push_back("lineCount"); return lines; }
+    int interlineCount() override { calls.push_back("interlineCount"); return interline; }
+
+    void setCounterCaption(const std::string &text) override
+    {
+        caption = text;
+        captions.push_back(text);
+        if (watchedRandom)
+            statesAtCaption.push_back(watchedRandom->state());
+    }
+    void hidePreview() override { calls.push_back("hidePreview"); }
+
+    void setSubjectRtf(const std::string &rtf) override
+    {
+        calls.push_back("setSubjectRtf");
+        subjectRtf = rtf;
+        subjectLines = paragraphs(rtf);
+        ++subjectSets;
+        if (onSubjectChange) {
+            auto handler = std::move(onSubjectChange);
+            onSubjectChange = nullptr;
+            handler();
+        }
+    }
+    void setAnswerRtf(const std::string &rtf) override
+    {
+        calls.push_back("setAnswerRtf");
+        answerRtf = rtf;
+        answerLines = paragraphs(rtf);
+        ++answerSets;
+    }
+
+private:
+    static int paragraphs(const std::string &rtf)
+    {
+        int count = 0;
+        for (std::size_t at = rtf.find("\\par "); at != std::string::npos; at = rtf.find("\\par ", at + 1))
+            ++count;
+        return count;
+    }
+};
+
+// First seed from which the source satisfies the predicate (brute force over
+// small seeds; callers keep the odds well above one in ten million).
+inline std::uint32_t findSeed(const std::function<bool(RandomSource &)> &predicate)
+{
+    for (std::uint32_t seed = 0; seed < 200'000'000u; ++seed) {
+        RandomSource random(seed);
+        if (predicate(random))
+            return seed;
+    }
+    return 0xFFFFFFFFu;
+}
+
+} // namespace oxeln::test

@@ -1,0 +1,138 @@
+#include "MarkupToRtf.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace oxeln;
+
+namespace {
+
+// The converted body, between the fixed header and the closing "}".
+std::string body(std::string_view markup)
+{
+    const std::string rtf = MarkupToRtf(markup);
+    EXPECT_EQ(rtf.substr(0, RtfHeader.size()), RtfHeader);
+    EXPECT_EQ(rtf.back(), '}');
+    return rtf.substr(RtfHeader.size(), rtf.size() - RtfHeader.size() - 1);
+}
+
+} // namespace
+
+TEST(MarkupToRtf, HeaderAndEmptyInput)
+{
+    EXPECT_EQ(RtfHeader.size(), 643u);
+    EXPECT_EQ(RtfHeader.substr(0, 23), "{\\rtf1\\ansi\\ansicpg1252");
+    EXPECT_EQ(RtfHeader.back(), ' ');
+    EXPECT_NE(RtfHeader.find("\\deftab2880\\deff0\\deflang1036"), std::string_view::npos);
+    EXPECT_NE(RtfHeader.find("{\\f2\\fmodern\\fprq1\\fcharset0 Courier New;}"), std::string_view::npos);
+    EXPECT_NE(RtfHeader.find("\\red255\\green255\\blue0;\\red0\\green0\\blue255;"), std::string_view::npos);
+    EXPECT_EQ(MarkupToRtf(""), std::string(RtfHeader) + "}");
+}
+
+TEST(MarkupToRtf, EveryFixedTag)
+{
+    const std::pair<const char *, const char *> rows[] = {
+        {"<b>", "\\b "},          {"</b>", "\\b0 "},        {"<i>", "\\i "},
+        {"</i>", "\\i0 "},        {"<u>", "\\ul "},          {"</u>", "\\ul0 "},
+        {"<s>", "\\strike "},     {"</s>", "\\strike0 "},    {"<sup>", "\\super "},
+        {"</sup>", "\\nosupersub "}, {"<sub>", "\\sub "},   {"</sub>", "\\nosupersub "},
+        {"<arial>", "\\f0 "},     {"<times>", "\\f1 "},      {"<courier>", "\\f2 "},
+        {"<symbol>", "\\f3 "},    {"<br>", "\\par "},        {"<tab>", "\\tab "},
+        {"<ce=auto>", "\\cf0 "},  {"<ce=automatique>", "\\cf0 "},
+        {"<cf=auto>", "\\highlight0 "}, {"<cf=automatique>", "\\highlight0 "},
+    };
+    for (const auto &[tag, rtf] : rows)
+        EXPECT_EQ(body(tag), rtf) << tag;
+    EXPECT_EQ(body("<B>x</B>"), "\\b x\\b0 ");
+    EXPECT_EQ(body("<COURIER><Br><CF=AUTO>"), "\\f2 \\par \\highlight0 ");
+}
+
+TEST(MarkupToRtf, FontSizeTags)
+{
+    EXPECT_EQ(body("<te=20>"), "\\fs20 ");
+    EXPECT_EQ(body("<te=18>"), "\\fs18 ");
+    EXPECT_EQ(body("<te=>"), "\\fs ");
+    EXPECT_EQ(body("<te=te=9>"), "\\fs9 ");
+    EXPECT_EQ(body("<TE=2A>"), "\\fs2a ");       // folded, not validated
+    EXPECT_EQ(body("<te=1te=2>"), "\\fs12 ");
+    EXPECT_EQ(body("<te=tete==9>"), "\\fste=9 "); // one pass, no rescan
+    EXPECT_EQ(body("<tete==9>"), "");
+    EXPECT_EQ(body("<te=123456789012345678901234>"), "\\fs123456789012345678901234 ");
+    EXPECT_EQ(body("<xte=20>"), "");
+    EXPECT_EQ(body("<te20>"), "");
+}
+
+TEST(MarkupToRtf, ColourNames)
+{
+    const char *names[] = {"noir", "marron", "vert", "olive", "bleu fonc\xE9", "violet", "cyan", "gris fonc\xE9",
+                           "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc"};
+    for (int i = 0; i < 16; ++i) {
+        const std::string index = std::to_string(i + 1);
+        EXPECT_EQ(body(std::string("<ce=") + names[i] + ">"), "\\cf" + index + " ") << names[i];
+        EXPECT_EQ(body(std::string("<cf=") + names[i] + ">"), "\\highlight" + index + " ") << names[i];
+    }
+    EXPECT_EQ(body("<CE=Rouge>"), "\\cf10 ");
+    EXPECT_EQ(body("<cf=JAUNE>"), "\\highlight12 ");
+    EXPECT_EQ(body("<ce=bleu FONC\xC9>"), ""); // only A-Z are folded
+    EXPECT_EQ(body("<ce=>"), "");
+    EXPECT_EQ(body("<ce=jaune >"), "");
+    EXPECT_EQ(body("<cx=jaune>"), "");
+}
+
+TEST(MarkupToRtf, UnknownAndUnterminatedTags)
+{
+    EXPECT_EQ(body("<nothing>"), "");
+    EXPECT_EQ(body("<>"), "");
+    EXPECT_EQ(body("a<b"), "a\\b ");
+    EXPECT_EQ(body("a<te=20"), "a\\fs20 ");
+    EXPECT_EQ(body("a<"), "a");
+    EXPECT_EQ(body("5 < 6 > 4"), "5  4");
+    EXPECT_EQ(body("<<b>x"), "x"); // the tag text "<b" matches nothing
+    EXPECT_EQ(body("a>b"), "a>b");
+}
+
+TEST(MarkupToRtf, ControlBytesDropAndHighBytesStay)
+{
+    EXPECT_EQ(body("a\nb\r\tc\x01"), "abc");
+    EXPECT_EQ(body("<tab>"), "\\tab ");
+    EXPECT_EQ(body("Pr\xE9nom \x80 \x9C"), "Pr\xE9nom \x80 \x9C");
+    EXPECT_EQ(body(std::string("a\0b", 3)), "ab");
+}
+
+TEST(MarkupToRtf, TextBracesAndBackslashesAreEscaped)
+{
+    EXPECT_EQ(body("{x}"), "\\{x\\}");
+    EXPECT_EQ(body("a\\par b"), "a\\\\par b");
+    EXPECT_EQ(body("}}}"), "\\}\\}\\}");
+    EXPECT_EQ(body("<b>{</b>"), "\\b \\{\\b0 ");
+}
+
+// Whatever a title holds (short of a font size tag, whose text goes out as
+// typed), the RTF keeps one group open until its final "}".
+TEST(MarkupToRtf, RandomTextNeverClosesTheDocumentEarly)
+{
+    const std::string alphabet = "{}\\<>/bBrRiIuUsSpx \xE9\x01\n";
+    std::mt19937 gen(11);
+    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    for (int round = 0; round < 3000; ++round) {
+        std::string markup;
+        for (int i = length(gen); i > 0; --i)
+            markup.push_back(alphabet[pick(gen)]);
+        const std::string rtf = MarkupToRtf(markup);
+        int depth = 0;
+        for (std::size_t i = 0; i < rtf.size(); ++i) {
+            if (rtf[i] == '\\') {
+                ++i; // control symbol or first letter of a control word
+                continue;
+            }
+            if (rtf[i] == '{') {
+                ++depth;
+            } else if (rtf[i] == '}' && --depth == 0) {
+                ASSERT_EQ(i, rtf.size() - 1) << markup;
+            }
+        }
+        ASSERT_EQ(depth, 0) << markup;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "RandomSource.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace oxeln {
+
+// One chain of eight non-zero terms; minus[i] says that term i is
+// subtracted (S2 only; minus[0] is always false).
+struct ChainLine
+{
+    std::array<std::int32_t, 8> terms{};
+    std::array<bool, 8> minus{};
+
+    std::int32_t total() const;
+};
+
+// Draws terms 2 to 8 after the given first term; with subtractions each
+// term is followed by the draw of its own operator.
+ChainLine DrawChainTail(RandomSource &random, std::int32_t firstTerm, bool withSubtractions,
+                        std::int32_t maxValue);
+
+// Appends the chain line with " = <br>" and the interline breaks to the
+// subject, and with its highlighted total to the answer when given.
+void AppendChainLine(const ChainLine &line, std::string_view prefix, std::int32_t interlineCount,
+                     std::string &subject, std::string *answer);
+
+} // namespace oxeln
