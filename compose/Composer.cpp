@@ -1,0 +1,339 @@
+#include "Composer.h"
+
+#include "Cp1252.h"
+#include "DefaultTitles.h"
+#include "MarkupToRtf.h"
+#include "StandInView.h"
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <ostream>
+
+namespace oxeln::compose {
+
+namespace {
+
+constexpr const char *ProgramName = "oxeln-compose";
+
+// The window's controls, read by the drills; the titles are fixed for the run.
+class StandInHost : public DrillHost
+{
+public:
+    explicit StandInHost(const ComposeOptions &options) : m_options(options) {}
+
+    void clearViews()
+    {
+        m_subjectView.clear();
+        m_answerView.clear();
+    }
+
+    int subjectLineCount() override { return m_subjectView.lineCount(); }
+    int answerLineCount() override { return m_answerView.lineCount(); }
+    std::string title(int line) override { return m_options.titles.at(static_cast<std::size_t>(line - 1)); }
+    bool answerKeyEnabled() override { return m_options.answerKey; }
+    int maxValue() override { return m_options.maxValue; }
+    int lineCount() override { return m_options.lineCount; }
+    int interlineCount() override { return m_options.interlineCount; }
+    void setCounterCaption(const std::string &) override {}
+    void hidePreview() override {}
+    void setSubjectRtf(const std::string &rtf) override { m_subjectView.setRtf(rtf); }
+    void setAnswerRtf(const std::string &rtf) override { m_answerView.setRtf(rtf); }
+
+private:
+    const ComposeOptions &m_options;
+    StandInView m_subjectView;
+    StandInView m_answerView;
+};
+
+bool writeFile(const std::string &path, const std::string &bytes)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
+}
+
+std::optional<Drill> drillNamed(const std::string &name, bool &isRaz)
+{
+    isRaz = name == "RAZ";
+    if (name == "+") return Drill::Plus;
+    if (name == "-") return Drill::Minus;
+    if (name == "x") return Drill::Mult;
+    if (name == "^") return Drill::Power;
+    if (name == ":") return Drill::Divide;
+    if (name == "S1") return Drill::S1;
+    if (name == "S2") return Drill::S2;
+    return std::nullopt;
+}
+
+bool allDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Decimal with an optional sign; out of range values saturate (they are
+// clamped afterwards anyway).
+std::optional<long long> parseInteger(std::string_view text)
+{
+    bool negative = false;
+    if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+        negative = text[0] == '-';
+        text.remove_prefix(1);
+    }
+    if (!allDigits(text))
+        return std::nullopt;
+    long long value = 0;
+    for (char c : text)
+        value = std::min(value * 10 + (c - '0'), 1'000'000'000'000LL);
+    return negative ? -value : value;
+}
+
+std::optional<std::uint32_t> parseSeed(std::string_view text)
+{
+    if (!allDigits(text) || text.size() > 10)
+        return std::nullopt;
+    unsigned long long value = 0;
+    for (char c : text)
+        value = value * 10 + static_cast<unsigned long long>(c - '0');
+    if (value > 0xFFFFFFFFull)
+        return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+}
+
+std::string formatNames(const std::vector<OutputFormat> &formats)
+{
+    std::string names;
+    for (const OutputFormat &f : formats)
+        names += (names.empty() ? "" : ", ") + f.name;
+    return names;
+}
+
+ParseResult failure(std::string message)
+{
+    ParseResult result;
+    result.status = ParseResult::Status::Error;
+    result.error = std::move(message);
+    return result;
+}
+
+} // namespace
+
+ComposeOptions::ComposeOptions()
+    : titles{std::string(DefaultTitle1), std::string(DefaultTitle2), std::string(DefaultTitle3)}
+{
+}
+
+std::vector<OutputFormat> standardFormats()
+{
+    return {
+        {"markup", "les documents bruts dans le balisage de la fiche (Windows-1252)",
+         [](const std::string &path, const std::string &markup) { return writeFile(path, markup); }},
+        {"rtf", "RTF, tel que les vues le re\xC3\xA7oivent (par d\xC3\xA9" "faut)",
+         [](const std::string &path, const std::string &markup) { return writeFile(path, MarkupToRtf(markup)); }},
+    };
+}
+
+ParseResult parseArguments(const std::vector<std::string> &args, const std::vector<OutputFormat> &formats)
+{
+    ParseResult result;
+    ComposeOptions &o = result.options;
+    bool haveOut = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
+            bool isRaz = false;
+            const std::optional<Drill> drill = drillNamed(arg, isRaz);
+            if (!drill && !isRaz)
+                return failure("exercice inconnu \xC2\xAB " + arg + " \xC2\xBB (attendus : + - x ^ : S1 S2 RAZ)");
+            o.steps.push_back({drill});
+            continue;
+        }
+
+        std::string name = arg;
+        std::optional<std::string> inlineValue;
+        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            inlineValue = arg.substr(eq + 1);
+        }
+
+        if (name == "--help") {
+            result.status = ParseResult::Status::Help;
+            return result;
+        }
+        if (name == "--no-answer") {
+            if (inlineValue)
+                return failure("l'option --no-answer ne prend pas de valeur");
+            o.answerKey = false;
+            continue;
+        }
+
+        static const char *const valued[] = {"--seed", "--max", "--lines", "--interline", "--title1",
+                                             "--title2", "--title3", "--format", "--out"};
+        if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
+            return failure("option inconnue \xC2\xAB " + name + " \xC2\xBB");
+        std::string value;
+        if (inlineValue) {
+            value = *inlineValue;
+        } else if (i + 1 < args.size()) {
+            value = args[++i];
+        } else {
+            return failure("l'option " + name + " attend une valeur");
+        }
+
+        if (name == "--seed") {
+            o.seed = parseSeed(value);
+            if (!o.seed)
+                return failure("--seed attend un entier de 0 \xC3\xA0 4294967295, pas \xC2\xAB " + value + " \xC2\xBB");
+        } else if (name == "--max" || name == "--lines" || name == "--interline") {
+            const std::optional<long long> n = parseInteger(value);
+            if (!n)
+                return failure("valeur non num\xC3\xA9rique pour " + name + " : \xC2\xAB " + value + " \xC2\xBB");
+            if (name == "--max")
+                o.maxValue = static_cast<std::int32_t>(std::clamp(*n, 10LL, 999LL));
+            else if (name == "--lines")
+                o.lineCount = static_cast<std::int32_t>(std::clamp(*n, 1LL, 40LL));
+            else
+                o.interlineCount = static_cast<std::int32_t>(std::clamp(*n, 1LL, 5LL));
+        } else if (name.compare(0, 7, "--title") == 0) {
+            std::optional<std::string> text = Utf8ToCp1252(value);
+            if (!text)
+                return failure(name + " : UTF-8 invalide ou caract\xC3\xA8re absent de Windows-1252");
+            o.titles.at(static_cast<std::size_t>(name.back() - '1')) = std::move(*text);
+        } else if (name == "--format") {
+            const bool known = std::any_of(formats.begin(), formats.end(),
+                                           [&value](const OutputFormat &f) { return f.name == value; });
+            if (!known)
+                return failure("format inconnu \xC2\xAB " + value + " \xC2\xBB (formats : " + formatNames(formats) + ")");
+            o.format = value;
+        } else { // --out
+            if (value.empty())
+                return failure("--out attend un chemin de fichier non vide");
+            o.outPath = value;
+            haveOut = true;
+        }
+    }
+
+    if (!haveOut)
+        return failure("l'option --out est obligatoire");
+    if (o.steps.empty())
+        return failure("aucun exercice demand\xC3\xA9");
+    result.status = ParseResult::Status::Run;
+    return result;
+}
+
+ComposedWorksheet composeWorksheet(const ComposeOptions &options)
+{
+    Worksheet worksheet;
+    worksheet.random().seed(options.seed ? *options.seed : clockSeed());
+    StandInHost host(options);
+    for (const ComposeStep &step : options.steps) {
+        if (step.drill) {
+            worksheet.runDrill(*step.drill, host);
+        } else {
+            host.clearViews();
+            worksheet.resetCounter(host);
+        }
+    }
+    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer()};
+}
+
+std::string answerPathFor(const std::string &subjectPath)
+{
+    const std::size_t slash = subjectPath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = subjectPath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        dot = subjectPath.size();
+    return subjectPath.substr(0, dot) + "_Cor" + subjectPath.substr(dot);
+}
+
+std::uint32_t clockSeed()
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<std::uint32_t>(ms % 86'400'000);
+}
+
+std::string helpText(const std::vector<OutputFormat> &formats)
+{
+    std::string text =
+        "Usage : oxeln-compose [options] --out CHEMIN EXERCICE...\n"
+        "\n"
+        "Compose une fiche d'exercices sur les entiers relatifs (sujet et corrig\xC3\xA9) sans fen\xC3\xAAtre,\n"
+        "comme une suite de clics sur les boutons de la fen\xC3\xAAtre principale.\n"
+        "\n"
+        "EXERCICE, appliqu\xC3\xA9s dans l'ordre \xC3\xA0 la m\xC3\xAAme fiche :\n"
+        "  +    additions               -    soustractions\n"
+        "  x    multiplications         :    divisions\n"
+        "  ^    puissances\n"
+        "  S1   suites d'additions      S2   suites d'additions et de soustractions\n"
+        "  RAZ  remise \xC3\xA0 z\xC3\xA9ro : vide les deux vues et remet le compteur \xC3\xA0 0 ; l'exercice\n"
+        "       suivant commence une nouvelle fiche (nouvelle r\xC3\xA9" "f\xC3\xA9rence, num\xC3\xA9rotation en 01/).\n"
+        "       Les documents eux-m\xC3\xAAmes restent tels quels jusque-l\xC3\xA0.\n"
+        "\n"
+        "Options (n'importe o\xC3\xB9 parmi les exercices, \xC2\xAB --opt valeur \xC2\xBB ou \xC2\xAB --opt=valeur \xC2\xBB ;\n"
+        "la valeur est toujours l'argument suivant, m\xC3\xAAme s'il commence par \xC2\xAB - \xC2\xBB) :\n"
+        "  --out CHEMIN      fichier du sujet (obligatoire) ; le corrig\xC3\xA9 va dans CHEMIN sans son\n"
+        "                    extension + \xC2\xAB _Cor \xC2\xBB + l'extension (fiche.rtf -> fiche_Cor.rtf).\n"
+        "                    Les deux fichiers sont toujours \xC3\xA9" "crits, m\xC3\xAAme vides.\n"
+        "  --seed N          \xC3\xA9tat du g\xC3\xA9n\xC3\xA9rateur avant le premier tirage (0 \xC3\xA0 4294967295) ;\n"
+        "                    par d\xC3\xA9" "faut, les millisecondes depuis minuit UTC.\n"
+        "  --max V           valeur maximale, 10 \xC3\xA0 999 (d\xC3\xA9" "faut 100 ; ramen\xC3\xA9" "e dans l'intervalle).\n"
+        "  --lines L         lignes de questions par exercice, 1 \xC3\xA0 40 (d\xC3\xA9" "faut 30).\n"
+        "  --interline I     sauts de ligne apr\xC3\xA8s chaque ligne, 1 \xC3\xA0 5 (d\xC3\xA9" "faut 2).\n"
+        "  --no-answer       pas de corrig\xC3\xA9 : le document du corrig\xC3\xA9 reste vide.\n"
+        "  --title1 T        ligne 1 du titre (d\xC3\xA9" "faut \xC2\xAB Nom : ... Pr\xC3\xA9nom : ... Classe : \xC2\xBB).\n"
+        "  --title2 T        ligne 2 du titre (d\xC3\xA9" "faut 166 tirets).\n"
+        "  --title3 T        ligne 3 du titre (d\xC3\xA9" "faut la consigne \xC2\xAB Compl\xC3\xA9ter en mettant... \xC2\xBB).\n"
+        "                    Titres en UTF-8, convertis en Windows-1252 ; un caract\xC3\xA8re absent de\n"
+        "                    Windows-1252 est une erreur. Le balisage d'un titre agit comme balisage.\n"
+        "  --format F        format des fichiers :\n";
+    for (const OutputFormat &f : formats)
+        text += "                      " + f.name + std::string(f.name.size() < 8 ? 8 - f.name.size() : 1, ' ') +
+                f.description + "\n";
+    text +=
+        "  --help            affiche cette aide.\n"
+        "\n"
+        "En cas de succ\xC3\xA8s, affiche la r\xC3\xA9" "f\xC3\xA9rence de la fiche (\xC2\xAB Ref 000_031 \xC2\xBB), ou une ligne\n"
+        "vide si aucune fiche n'a \xC3\xA9t\xC3\xA9 commenc\xC3\xA9" "e.\n"
+        "Codes de sortie : 0 succ\xC3\xA8s ; 1 fichier impossible \xC3\xA0 cr\xC3\xA9" "er ; 2 arguments invalides\n"
+        "(aucun fichier n'est alors \xC3\xA9" "crit).\n";
+    return text;
+}
+
+int runComposer(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
+                const std::vector<OutputFormat> &formats)
+{
+    const ParseResult parsed = parseArguments(args, formats);
+    if (parsed.status == ParseResult::Status::Help) {
+        out << helpText(formats);
+        return 0;
+    }
+    if (parsed.status == ParseResult::Status::Error) {
+        err << ProgramName << " : " << parsed.error << "\n"
+            << "Usage : " << ProgramName << " [options] --out CHEMIN EXERCICE... (voir " << ProgramName
+            << " --help)\n";
+        return 2;
+    }
+
+    const ComposeOptions &options = parsed.options;
+    const ComposedWorksheet sheet = composeWorksheet(options);
+    const auto format = std::find_if(formats.begin(), formats.end(),
+                                     [&options](const OutputFormat &f) { return f.name == options.format; });
+    const std::string answerPath = answerPathFor(options.outPath);
+    for (const auto &[path, document] : {std::pair{&options.outPath, &sheet.subject},
+                                         std::pair{&answerPath, &sheet.answer}}) {
+        if (!format->write(*path, *document)) {
+            err << "Impossible de cr\xC3\xA9" "er le fichier " << *path << "\n";
+            return 1;
+        }
+    }
+    out << sheet.referenceCode << "\n";
+    return 0;
+}
+
+} // namespace oxeln::compose

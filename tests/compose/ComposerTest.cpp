@@ -1,0 +1,246 @@
+#include "Composer.h"
+#include "DefaultTitles.h"
+#include "MarkupToRtf.h"
+#include "StandInView.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+using namespace oxeln;
+using namespace oxeln::compose;
+
+namespace {
+
+ParseResult parse(std::vector<std::string> args)
+{
+    return parseArguments(args, standardFormats());
+}
+
+std::size_t occurrences(const std::string &text, const std::string &piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++count;
+    return count;
+}
+
+ComposeOptions optionsFor(std::vector<std::string> args)
+{
+    const ParseResult r = parse(std::move(args));
+    EXPECT_EQ(r.status, ParseResult::Status::Run) << r.error;
+    return r.options;
+}
+
+} // namespace
+
+TEST(ComposeArguments, DefaultsAndDrillNames)
+{
+    const ComposeOptions o = optionsFor({"--out", "f.rtf", "+", "-", "x", "^", ":", "S1", "S2", "RAZ"});
+    EXPECT_FALSE(o.seed);
+    EXPECT_EQ(o.maxValue, 100);
+    EXPECT_EQ(o.lineCount, 30);
+    EXPECT_EQ(o.interlineCount, 2);
+    EXPECT_TRUE(o.answerKey);
+    EXPECT_EQ(o.format, "rtf");
+    EXPECT_EQ(o.outPath, "f.rtf");
+    EXPECT_EQ(o.titles[0], DefaultTitle1);
+    EXPECT_EQ(o.titles[1], DefaultTitle2);
+    EXPECT_EQ(o.titles[2], DefaultTitle3);
+    const std::vector<std::optional<Drill>> expected = {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Power,
+                                                        Drill::Divide, Drill::S1, Drill::S2, std::nullopt};
+    ASSERT_EQ(o.steps.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(o.steps[i].drill, expected[i]) << i;
+}
+
+TEST(ComposeArguments, OptionsAnywhereInBothForms)
+{
+    const ComposeOptions o = optionsFor({"+", "--max=50", "S1", "--lines", "7", "--out=a b.rtf", "--seed", "4294967295",
+                                         "--title2", "-x-", "--interline=-4", "--no-answer", "--format", "markup",
+                                         "--title1=", "--title3", "Pr\xC3\xA9nom \xE2\x82\xAC \xC5\x93", ":"});
+    EXPECT_EQ(o.maxValue, 50);
+    EXPECT_EQ(o.lineCount, 7);
+    EXPECT_EQ(o.interlineCount, 1);
+    EXPECT_EQ(o.seed, 4294967295u);
+    EXPECT_EQ(o.outPath, "a b.rtf");
+    EXPECT_FALSE(o.answerKey);
+    EXPECT_EQ(o.format, "markup");
+    EXPECT_EQ(o.titles[0], "");
+    EXPECT_EQ(o.titles[1], "-x-");
+    EXPECT_EQ(o.titles[2], "Pr\xE9nom \x80 \x9C");
+    ASSERT_EQ(o.steps.size(), 3u);
+    EXPECT_EQ(o.steps[2].drill, Drill::Divide);
+}
+
+TEST(ComposeArguments, ValuesAreClamped)
+{
+    const std::pair<std::vector<std::string>, std::array<int, 3>> cases[] = {
+        {{"--max", "5", "--lines", "0", "--interline", "0"}, {10, 1, 1}},
+        {{"--max", "1000", "--lines", "41", "--interline", "6"}, {999, 40, 5}},
+        {{"--max", "-3", "--lines", "+12", "--interline", "3"}, {10, 12, 3}},
+        {{"--max", "99999999999999999999999", "--lines", "-99999999999999999999", "--interline", "1"}, {999, 1, 1}},
+        {{"--max", "10", "--lines", "1", "--interline", "5"}, {10, 1, 5}},
+        {{"--max", "999", "--lines", "40", "--interline", "1"}, {999, 40, 1}},
+    };
+    for (const auto &[args, expected] : cases) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), {"--out", "f", "+"});
+        const ComposeOptions o = optionsFor(all);
+        EXPECT_EQ(o.maxValue, expected[0]) << args[1];
+        EXPECT_EQ(o.lineCount, expected[1]) << args[3];
+        EXPECT_EQ(o.interlineCount, expected[2]) << args[5];
+    }
+}
+
+TEST(ComposeArguments, BadInputIsRefusedWithOneLine)
+{
+    const std::pair<std::vector<std::string>, const char *> cases[] = {
+        {{"--out", "f", "+", "--bogus"}, "--bogus"},
+        {{"--out", "f", "y"}, "y"},
+        {{"--out", "f", "s1"}, "s1"},
+        {{"--out", "f", "--max", "abc", "+"}, "abc"},
+        {{"--out", "f", "--lines", "1.5", "+"}, "1.5"},
+        {{"--out", "f", "--interline", "", "+"}, "--interline"},
+        {{"--out", "f", "+", "--seed", "-1"}, "-1"},
+        {{"--out", "f", "+", "--seed", "4294967296"}, "4294967296"},
+        {{"--out", "f", "+", "--seed", "0x10"}, "0x10"},
+        {{"+"}, "--out"},
+        {{"--out", "f"}, "exercice"},
+        {{"--out", "f", "+", "--max"}, "--max"},
+        {{"+", "--out"}, "--out"},
+        {{"--out", "", "+"}, "--out"},
+        {{"--out", "f", "--format", "pdf", "+"}, "pdf"},
+        {{"--out", "f", "--no-answer=1", "+"}, "--no-answer"},
+        {{"--out", "f", "--title1", "\xE2\x88\x9A", "+"}, "--title1"},
+        {{"--out", "f", "--title3", "\xE9t\xE9", "+"}, "--title3"},
+    };
+    for (const auto &[args, mention] : cases) {
+        const ParseResult r = parse(args);
+        ASSERT_EQ(r.status, ParseResult::Status::Error) << mention;
+        EXPECT_NE(r.error.find(mention), std::string::npos) << r.error;
+        EXPECT_EQ(r.error.find('\n'), std::string::npos) << r.error;
+
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(runComposer(args, out, err, standardFormats()), 2);
+        EXPECT_EQ(out.str(), "");
+        EXPECT_EQ(occurrences(err.str(), "\n"), 2u) << err.str(); // the message and the usage hint
+        EXPECT_NE(err.str().find("--help"), std::string::npos);
+    }
+}
+
+TEST(ComposeArguments, HelpDocumentsEveryOption)
+{
+    EXPECT_EQ(parse({"--help"}).status, ParseResult::Status::Help);
+    EXPECT_EQ(parse({"+", "--help", "--bogus"}).status, ParseResult::Status::Help);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runComposer({"--help"}, out, err, standardFormats()), 0);
+    EXPECT_EQ(err.str(), "");
+    for (const char *word : {"--seed", "--max", "--lines", "--interline", "--no-answer", "--title1", "--title2",
+                             "--title3", "--format", "--out", "markup", "rtf", "RAZ", "S1", "S2", "_Cor"})
+        EXPECT_NE(out.str().find(word), std::string::npos) << word;
+}
+
+TEST(AnswerPath, ExtensionOfTheFileNameOnly)
+{
+    const std::map<std::string, std::string> cases = {
+        {"fiche.rtf", "fiche_Cor.rtf"},
+        {"fiche", "fiche_Cor"},
+        {"dossier.v2/fiche", "dossier.v2/fiche_Cor"},
+        {"/tmp/a.b/fiche.txt", "/tmp/a.b/fiche_Cor.txt"},
+        {"a/b.c.rtf", "a/b.c_Cor.rtf"},
+        {"fiche.", "fiche_Cor."},
+    };
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(answerPathFor(in), out) << in;
+}
+
+TEST(RtfLineCount, ParagraphsOfAView)
+{
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("")), 0);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("a")), 1);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("a<br>")), 1);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("a<br>b")), 2);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("<br><br>")), 2);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("<b><te=20><courier>")), 0);
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("a\\par b{\\par}")), 1); // escaped: text, not breaks
+    EXPECT_EQ(RtfLineCount(MarkupToRtf("<tab>")), 1);
+    EXPECT_EQ(RtfLineCount("{\\rtf1{\\*\\generator x;}\\par x\\par\r\n}"), 2);
+    EXPECT_EQ(RtfLineCount("{\\rtf1 \\'e9}"), 1);
+}
+
+TEST(ComposeRun, ReferenceCodeAndChaining)
+{
+    ComposedWorksheet one = composeWorksheet(optionsFor({"--seed", "0", "--out", "f", "+"}));
+    EXPECT_EQ(one.referenceCode, "Ref 000_031");
+    EXPECT_EQ(one.subject.rfind("<arial><te=20>Ref 000_031 - <b>" + std::string(DefaultTitle1) + "</b><br>", 0), 0u);
+    EXPECT_NE(one.subject.find("30/("), std::string::npos);
+    EXPECT_EQ(one.subject.find("31/("), std::string::npos);
+
+    // The stand-in views count the rendered lines, so the next drill chains.
+    ComposedWorksheet two = composeWorksheet(optionsFor({"--seed", "0", "--out", "f", "+", "S2", "--lines", "1"}));
+    EXPECT_EQ(two.referenceCode, "Ref 000_031");
+    EXPECT_EQ(occurrences(two.subject, "<arial>"), 1u);
+    EXPECT_NE(two.subject.find("02/("), std::string::npos);
+    EXPECT_NE(two.answer.find("02/("), std::string::npos);
+}
+
+TEST(ComposeRun, RazEmptiesTheViewsNotTheDocuments)
+{
+    EXPECT_EQ(composeWorksheet(optionsFor({"--seed", "0", "--out", "f", "RAZ"})).referenceCode, "");
+
+    const ComposedWorksheet plus = composeWorksheet(optionsFor({"--seed", "9", "--out", "f", "+", "--lines", "2"}));
+    const ComposedWorksheet afterRaz =
+        composeWorksheet(optionsFor({"--seed", "9", "--out", "f", "+", "RAZ", "--lines", "2"}));
+    EXPECT_EQ(afterRaz.subject, plus.subject);
+    EXPECT_EQ(afterRaz.referenceCode, plus.referenceCode);
+
+    const ComposedWorksheet next =
+        composeWorksheet(optionsFor({"--seed", "9", "--out", "f", "+", "RAZ", "-", "--lines", "2"}));
+    EXPECT_NE(next.referenceCode, plus.referenceCode);
+    EXPECT_EQ(next.subject.rfind("<arial><te=20>" + next.referenceCode, 0), 0u);
+    EXPECT_NE(next.subject.find("01/(", 0), std::string::npos);
+    EXPECT_EQ(next.subject.find(") + ("), std::string::npos);
+}
+
+TEST(ComposeRun, NoAnswerLeavesTheAnswerEmpty)
+{
+    const ComposedWorksheet s = composeWorksheet(optionsFor({"--seed", "3", "--no-answer", "--out", "f", "^", ":"}));
+    EXPECT_EQ(s.answer, "");
+    EXPECT_NE(s.subject.find("60/("), std::string::npos);
+}
+
+TEST(ComposeRun, OtherFormatsPlugInThroughTheWriterTable)
+{
+    std::vector<OutputFormat> formats = standardFormats();
+    std::map<std::string, std::string> written;
+    formats.push_back({"memo", "en m\xC3\xA9moire", [&written](const std::string &path, const std::string &markup) {
+                           written[path] = markup;
+                           return true;
+                       }});
+    formats.push_back({"broken", "refuse d'\xC3\xA9" "crire", [](const std::string &path, const std::string &) {
+                           return path.find("_Cor") == std::string::npos; // the answer file fails
+                       }});
+
+    std::ostringstream out;
+    std::ostringstream err;
+    const std::vector<std::string> args = {"--seed", "0", "--format", "memo", "--out", "d.x/fiche.pdf", "S1"};
+    ASSERT_EQ(runComposer(args, out, err, formats), 0) << err.str();
+    EXPECT_EQ(out.str(), "Ref 000_031\n");
+    const ComposedWorksheet sheet = composeWorksheet(parseArguments(args, formats).options);
+    ASSERT_EQ(written.size(), 2u);
+    EXPECT_EQ(written["d.x/fiche.pdf"], sheet.subject);
+    EXPECT_EQ(written["d.x/fiche_Cor.pdf"], sheet.answer);
+    std::ostringstream help;
+    runComposer({"--help"}, help, err, formats);
+    EXPECT_NE(help.str().find("memo"), std::string::npos);
+
+    std::ostringstream out2;
+    std::ostringstream err2;
+    EXPECT_EQ(runComposer({"--format=broken", "--out", "g.rtf", "+"}, out2, err2, formats), 1);
+    EXPECT_EQ(err2.str(), "Impossible de cr\xC3\xA9" "er le fichier g_Cor.rtf\n");
+    EXPECT_EQ(out2.str(), "");
+}
