@@ -1,7 +1,15 @@
 #include "MarkupToRtf.h"
 
+#include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace oxeln {
 
@@ -19,6 +27,8 @@ const std::string_view RtfHeader =
 
 namespace {
 
+// Tag texts and their RTF; "ce=" and "cf=" rows with colour names are added
+// to the index below.
 struct TagRow
 {
     std::string_view tag;
@@ -46,8 +56,80 @@ constexpr std::string_view ColourNames[] = {
     "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc",
 };
 
-// Longest tag text that a fixed row or a colour row can match.
-constexpr std::size_t LongestFixedTag = 16;
+// Every tag text but "te=" fits in 16 bytes; they are compared as two
+// 64-bit words of the zero-padded text, grouped by length.
+constexpr std::size_t KeyBytes = 16;
+
+struct Key
+{
+    std::uint64_t low = 0;
+    std::uint64_t high = 0;
+    bool operator==(const Key &) const = default;
+};
+
+Key keyOf(const char *bytes) // KeyBytes readable bytes
+{
+    Key key;
+    std::memcpy(&key.low, bytes, 8);
+    std::memcpy(&key.high, bytes + 8, 8);
+    return key;
+}
+
+struct IndexedTag
+{
+    Key key;
+    char rtf[KeyBytes]; // zero padded: copied whole, then the output advances by length
+    std::uint8_t length;
+    std::uint8_t tagLength; // a tag holding zero bytes has the key of a shorter one
+};
+
+inline std::size_t slotOf(const Key &key)
+{
+    return static_cast<std::size_t>((key.low * 0x9E3779B97F4A7C15ull ^ key.high * 0xC2B2AE3D27D4EB4Full) >> 56);
+}
+
+// Open addressing over 256 slots for the 54 rows: one probe nearly always.
+struct TagIndex
+{
+    std::vector<IndexedTag> rows;
+    std::array<std::uint8_t, 256> slots{}; // row + 1, 0 for free
+
+    TagIndex()
+    {
+        std::vector<std::pair<std::string, std::string>> all;
+        for (const TagRow &row : FixedTags)
+            all.emplace_back(row.tag, row.rtf);
+        for (std::size_t i = 0; i < std::size(ColourNames); ++i) {
+            const std::string index = std::to_string(i + 1) + " ";
+            all.emplace_back("ce=" + std::string(ColourNames[i]), "\\cf" + index);
+            all.emplace_back("cf=" + std::string(ColourNames[i]), "\\highlight" + index);
+        }
+        for (const auto &[tag, rtf] : all) {
+            char padded[KeyBytes] = {};
+            std::memcpy(padded, tag.data(), tag.size());
+            IndexedTag row{keyOf(padded), {}, static_cast<std::uint8_t>(rtf.size()), static_cast<std::uint8_t>(tag.size())};
+            std::memcpy(row.rtf, rtf.data(), rtf.size());
+            rows.push_back(row);
+            std::size_t slot = slotOf(row.key);
+            while (slots[slot] != 0)
+                slot = (slot + 1) % slots.size();
+            slots[slot] = static_cast<std::uint8_t>(rows.size());
+        }
+    }
+
+    const IndexedTag *find(const Key &key, std::size_t tagLength) const
+    {
+        for (std::size_t slot = slotOf(key);; slot = (slot + 1) % slots.size()) {
+            if (slots[slot] == 0)
+                return nullptr;
+            const IndexedTag &row = rows[slots[slot] - 1u];
+            if (row.key == key && row.tagLength == tagLength)
+                return &row;
+        }
+    }
+};
+
+const TagIndex Index;
 
 // Bytes that end a run of plain text: the tag opener, the RTF syntax bytes
 // and the control bytes that are dropped.
@@ -64,73 +146,183 @@ constexpr std::array<bool, 256> makeSpecialTable()
 }
 constexpr std::array<bool, 256> Special = makeSpecialTable();
 
+const char *findSpecial(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    const __m128i below = _mm_set1_epi8(0x1F);
+    const __m128i open = _mm_set1_epi8('<');
+    const __m128i backslash = _mm_set1_epi8('\\');
+    const __m128i braceOpen = _mm_set1_epi8('{');
+    const __m128i braceClose = _mm_set1_epi8('}');
+    while (end - p >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        __m128i hit = _mm_cmpeq_epi8(_mm_max_epu8(x, below), below); // x <= 0x1F, unsigned
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, open));
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, backslash));
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, braceOpen));
+        hit = _mm_or_si128(hit, _mm_cmpeq_epi8(x, braceClose));
+        const int mask = _mm_movemask_epi8(hit);
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    while (p < end && !Special[static_cast<unsigned char>(*p)])
+        ++p;
+    return p;
+}
+
+// The next ">" or the end of the input.
+const char *findTagEnd(const char *p, const char *end)
+{
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi8(x, _mm_set1_epi8('>')));
+        if (mask != 0)
+            return p + __builtin_ctz(static_cast<unsigned>(mask));
+        p += 16;
+    }
+#endif
+    const void *close = std::memchr(p, '>', static_cast<std::size_t>(end - p));
+    return close ? static_cast<const char *>(close) : end;
+}
+
+// Lower-cases A to Z in eight bytes at once; other bytes, 0x80 and above
+// included, stay as they are.
+inline std::uint64_t foldWord(std::uint64_t x)
+{
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const std::uint64_t low7 = x & ~highs;
+    const std::uint64_t atLeastA = low7 + ones * (0x80 - 'A');
+    const std::uint64_t aboveZ = low7 + ones * (0x7F - 'Z');
+    const std::uint64_t upper = (atLeastA ^ aboveZ) & ~x & highs;
+    return x | (upper >> 2);
+}
+
 inline char foldAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-void appendColour(std::string &out, std::string_view control, std::string_view name)
+// Output written through a raw pointer into a string grown ahead of need.
+class Writer
 {
-    for (std::size_t i = 0; i < std::size(ColourNames); ++i) {
-        if (ColourNames[i] == name) {
-            out.append(control);
-            const std::size_t index = i + 1;
-            if (index >= 10)
-                out.push_back('1');
-            out.push_back(static_cast<char>('0' + index % 10));
-            out.push_back(' ');
-            return;
-        }
+public:
+    explicit Writer(std::string &out, std::size_t expected) : m_out(out), m_used(out.size())
+    {
+        m_out.resize(m_used + expected);
+        m_p = m_out.data() + m_used;
+        m_limit = m_out.data() + m_out.size();
     }
-}
+    ~Writer() { m_out.resize(static_cast<std::size_t>(m_p - m_out.data())); }
+    Writer(const Writer &) = delete;
+    Writer &operator=(const Writer &) = delete;
+
+    void ensure(std::size_t n)
+    {
+        if (static_cast<std::size_t>(m_limit - m_p) < n)
+            grow(n);
+    }
+    void put(const char *bytes, std::size_t n)
+    {
+        ensure(n);
+        std::memcpy(m_p, bytes, n);
+        m_p += n;
+    }
+    void put(std::string_view text) { put(text.data(), text.size()); }
+    void put(char c)
+    {
+        ensure(1);
+        *m_p++ = c;
+    }
+    // A 16-byte block of which only the first n bytes count.
+    void putBlock(const char *block, std::size_t n)
+    {
+        ensure(KeyBytes);
+        std::memcpy(m_p, block, KeyBytes);
+        m_p += n;
+    }
+
+private:
+    void grow(std::size_t n)
+    {
+        const std::size_t used = static_cast<std::size_t>(m_p - m_out.data());
+        m_out.resize(std::max(m_out.size() * 2, used + n + 64));
+        m_p = m_out.data() + used;
+        m_limit = m_out.data() + m_out.size();
+    }
+
+    std::string &m_out;
+    std::size_t m_used;
+    char *m_p = nullptr;
+    char *m_limit = nullptr;
+};
 
 // "\fs", the folded tag text with every "te=" taken out (one left-to-right
 // pass, as a plain replace-all does), then " ". The size is not checked.
-void appendFontSize(std::string &out, std::string_view folded)
+void putFontSize(Writer &out, std::string_view folded)
 {
-    out.append("\\fs");
+    out.put("\\fs");
     std::size_t i = 0;
     while (i < folded.size()) {
         const std::size_t hit = folded.find("te=", i);
         if (hit == std::string_view::npos) {
-            out.append(folded.substr(i));
+            out.put(folded.substr(i));
             break;
         }
-        out.append(folded.substr(i, hit - i));
+        out.put(folded.substr(i, hit - i));
         i = hit + 3;
     }
-    out.push_back(' ');
+    out.put(' ');
 }
 
-void appendTag(std::string &out, std::string_view raw)
+// The tag text as two words, zero beyond its length. Read straight from the
+// input when 16 bytes are there: copying byte by byte into a buffer and
+// reading it back as words stalls the load.
+Key tagKey(const char *raw, std::size_t length, const char *inputEnd)
 {
-    if (raw.size() <= LongestFixedTag) {
-        char buffer[LongestFixedTag];
-        for (std::size_t i = 0; i < raw.size(); ++i)
-            buffer[i] = foldAscii(raw[i]);
-        const std::string_view folded(buffer, raw.size());
-        if (folded.size() >= 3 && folded.substr(0, 3) == "te=") {
-            appendFontSize(out, folded);
+    Key key;
+    if (inputEnd - raw >= static_cast<std::ptrdiff_t>(KeyBytes)) {
+        key = keyOf(raw);
+        const auto maskOf = [](std::size_t bytes) {
+            return bytes >= 8 ? ~std::uint64_t(0) : (std::uint64_t(1) << (8 * bytes)) - 1;
+        };
+        key.low &= maskOf(length);
+        key.high &= length > 8 ? maskOf(length - 8) : 0;
+    } else {
+        char padded[KeyBytes] = {};
+        std::memcpy(padded, raw, length);
+        key = keyOf(padded);
+    }
+    key.low = foldWord(key.low);
+    key.high = foldWord(key.high);
+    return key;
+}
+
+void putTag(Writer &out, const char *raw, std::size_t length, const char *inputEnd)
+{
+    if (length <= KeyBytes) {
+        const Key key = tagKey(raw, length, inputEnd);
+        constexpr std::uint64_t fontSize = std::uint64_t('t') | std::uint64_t('e') << 8 | std::uint64_t('=') << 16;
+        if (length >= 3 && (key.low & 0xFFFFFF) == fontSize) {
+            char folded[KeyBytes];
+            std::memcpy(folded, &key.low, 8);
+            std::memcpy(folded + 8, &key.high, 8);
+            putFontSize(out, std::string_view(folded, length));
             return;
         }
-        for (const TagRow &row : FixedTags) {
-            if (row.tag == folded) {
-                out.append(row.rtf);
-                return;
-            }
-        }
-        if (folded.size() > 3 && folded.substr(0, 3) == "ce=")
-            appendColour(out, "\\cf", folded.substr(3));
-        else if (folded.size() > 3 && folded.substr(0, 3) == "cf=")
-            appendColour(out, "\\highlight", folded.substr(3));
+        if (const IndexedTag *row = Index.find(key, length))
+            out.putBlock(row->rtf, row->length);
         return;
     }
     // Only a font size tag can be this long.
-    if (raw.size() >= 3 && foldAscii(raw[0]) == 't' && foldAscii(raw[1]) == 'e' && raw[2] == '=') {
-        std::string folded(raw);
+    if (foldAscii(raw[0]) == 't' && foldAscii(raw[1]) == 'e' && raw[2] == '=') {
+        std::string folded(raw, length);
         for (char &c : folded)
             c = foldAscii(c);
-        appendFontSize(out, folded);
+        putFontSize(out, folded);
     }
 }
 
@@ -138,38 +330,36 @@ void appendTag(std::string &out, std::string_view raw)
 
 void AppendMarkupAsRtf(std::string &out, std::string_view markup)
 {
-    // Tags grow by at most 8/3 (<s> into "\strike "), escapes by 2: reserving
-    // a little over the input covers the plain text that dominates documents.
-    out.reserve(out.size() + RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
-    out.append(RtfHeader);
+    // Plain text dominates documents; tags grow by at most 8/3 and escapes
+    // by 2, and the writer grows the buffer when that is reached.
+    Writer writer(out, RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
+    writer.put(RtfHeader);
 
     const char *p = markup.data();
     const char *const end = p + markup.size();
     while (p < end) {
         const char *run = p;
-        while (p < end && !Special[static_cast<unsigned char>(*p)])
-            ++p;
+        p = findSpecial(p, end);
         if (p != run)
-            out.append(run, static_cast<std::size_t>(p - run));
+            writer.put(run, static_cast<std::size_t>(p - run));
         if (p == end)
             break;
 
         const char c = *p;
         if (c == '<') {
             const char *tagStart = p + 1;
-            const void *close = std::memchr(tagStart, '>', static_cast<std::size_t>(end - tagStart));
-            const char *tagEnd = close ? static_cast<const char *>(close) : end;
-            appendTag(out, std::string_view(tagStart, static_cast<std::size_t>(tagEnd - tagStart)));
-            p = close ? tagEnd + 1 : end;
+            const char *tagEnd = findTagEnd(tagStart, end);
+            putTag(writer, tagStart, static_cast<std::size_t>(tagEnd - tagStart), end);
+            p = tagEnd == end ? end : tagEnd + 1;
         } else if (c == '\\' || c == '{' || c == '}') {
-            out.push_back('\\');
-            out.push_back(c);
+            const char escaped[2] = {'\\', c};
+            writer.put(escaped, 2);
             ++p;
         } else {
             ++p; // control byte: dropped
         }
     }
-    out.push_back('}');
+    writer.put('}');
 }
 
 std::string MarkupToRtf(std::string_view markup)

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
+#include <vector>
 
 using namespace oxeln;
 
@@ -42,8 +44,14 @@ TEST(MarkupToRtf, EveryFixedTag)
         {"<ce=auto>", "\\cf0 "},  {"<ce=automatique>", "\\cf0 "},
         {"<cf=auto>", "\\highlight0 "}, {"<cf=automatique>", "\\highlight0 "},
     };
-    for (const auto &[tag, rtf] : rows)
+    const std::string tail(20, 'z'); // tags far from the end are read another way
+    for (const auto &[tag, rtf] : rows) {
         EXPECT_EQ(body(tag), rtf) << tag;
+        EXPECT_EQ(body(tag + tail), rtf + tail) << tag;
+        std::string longer = tag;
+        longer.insert(longer.size() - 1, "\x01"); // a longer tag text matches nothing
+        EXPECT_EQ(body(longer + tail), tail) << tag;
+    }
     EXPECT_EQ(body("<B>x</B>"), "\\b x\\b0 ");
     EXPECT_EQ(body("<COURIER><Br><CF=AUTO>"), "\\f2 \\par \\highlight0 ");
 }
@@ -71,6 +79,8 @@ TEST(MarkupToRtf, ColourNames)
         const std::string index = std::to_string(i + 1);
         EXPECT_EQ(body(std::string("<ce=") + names[i] + ">"), "\\cf" + index + " ") << names[i];
         EXPECT_EQ(body(std::string("<cf=") + names[i] + ">"), "\\highlight" + index + " ") << names[i];
+        EXPECT_EQ(body(std::string("<CF=") + names[i] + ">" + std::string(16, '.')),
+                  "\\highlight" + index + " " + std::string(16, '.')) << names[i];
     }
     EXPECT_EQ(body("<CE=Rouge>"), "\\cf10 ");
     EXPECT_EQ(body("<cf=JAUNE>"), "\\highlight12 ");
@@ -90,6 +100,9 @@ TEST(MarkupToRtf, UnknownAndUnterminatedTags)
     EXPECT_EQ(body("5 < 6 > 4"), "5  4");
     EXPECT_EQ(body("<<b>x"), "x"); // the tag text "<b" matches nothing
     EXPECT_EQ(body("a>b"), "a>b");
+    EXPECT_EQ(body(std::string("<b\0>x", 5)), "x"); // a zero byte is part of the tag text
+    EXPECT_EQ(body("<b>" + std::string(20, 'y')), "\\b " + std::string(20, 'y'));
+    EXPECT_EQ(body("<cf=jaune" + std::string(30, ' ') + ">"), "");
 }
 
 TEST(MarkupToRtf, ControlBytesDropAndHighBytesStay)
@@ -134,5 +147,82 @@ TEST(MarkupToRtf, RandomTextNeverClosesTheDocumentEarly)
             }
         }
         ASSERT_EQ(depth, 0) << markup;
+    }
+}
+
+namespace {
+
+// Straightforward converter written from the rules, to check the fast one.
+std::string referenceBody(const std::string &markup)
+{
+    static const std::map<std::string, std::string> fixed = {
+        {"b", "\\b "}, {"/b", "\\b0 "}, {"i", "\\i "}, {"/i", "\\i0 "}, {"u", "\\ul "}, {"/u", "\\ul0 "},
+        {"s", "\\strike "}, {"/s", "\\strike0 "}, {"sup", "\\super "}, {"/sup", "\\nosupersub "},
+        {"sub", "\\sub "}, {"/sub", "\\nosupersub "}, {"arial", "\\f0 "}, {"times", "\\f1 "},
+        {"courier", "\\f2 "}, {"symbol", "\\f3 "}, {"ce=auto", "\\cf0 "}, {"ce=automatique", "\\cf0 "},
+        {"cf=auto", "\\highlight0 "}, {"cf=automatique", "\\highlight0 "}, {"br", "\\par "}, {"tab", "\\tab "}};
+    static const std::vector<std::string> colours = {
+        "noir", "marron", "vert", "olive", "bleu fonc\xE9", "violet", "cyan", "gris fonc\xE9",
+        "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc"};
+    std::string out;
+    std::size_t i = 0;
+    while (i < markup.size()) {
+        const unsigned char c = static_cast<unsigned char>(markup[i]);
+        if (c != '<') {
+            if (c == '\\' || c == '{' || c == '}')
+                out += '\\';
+            if (c >= 0x20)
+                out += static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        std::string tag;
+        ++i;
+        while (i < markup.size() && markup[i] != '>') {
+            const char t = markup[i++];
+            tag += (t >= 'A' && t <= 'Z') ? static_cast<char>(t + 32) : t;
+        }
+        ++i;
+        if (tag.rfind("te=", 0) == 0) {
+            std::string size;
+            for (std::size_t k = 0; k < tag.size();) {
+                if (tag.compare(k, 3, "te=") == 0) {
+                    k += 3;
+                } else {
+                    size += tag[k++];
+                }
+            }
+            out += "\\fs" + size + " ";
+        } else if (fixed.count(tag)) {
+            out += fixed.at(tag);
+        } else {
+            for (std::size_t k = 0; k < colours.size(); ++k) {
+                if (tag == "ce=" + colours[k])
+                    out += "\\cf" + std::to_string(k + 1) + " ";
+                if (tag == "cf=" + colours[k])
+                    out += "\\highlight" + std::to_string(k + 1) + " ";
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(MarkupToRtf, AgreesWithAPlainConverterOnRandomMarkup)
+{
+    const std::vector<std::string> pieces = {
+        "<b>", "</B>", "<sup>", "</sup>", "<br>", "<BR>", "<te=20>", "<TE=te=1x>", "<cf=jaune>", "<cf=auto>",
+        "<CE=Bleu Fonc\xE9>", "<cf=bleu ciel>", "<ce=automatique>", "<tab>", "<nothing>", "<>", "<", ">",
+        "(+3) + (-4) = ", "          ", "{", "}", "\\", "\n", "\t", "\x80\x9C\xE9", "x", "<b", "<cf=jaune",
+        std::string(1, '\0'), "<te=" + std::string(30, '9') + ">", std::string(40, 'a')};
+    std::mt19937 gen(5);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> count(0, 40);
+    for (int round = 0; round < 4000; ++round) {
+        std::string markup;
+        for (int i = count(gen); i > 0; --i)
+            markup += pieces[pick(gen)];
+        ASSERT_EQ(body(markup), referenceBody(markup)) << markup;
     }
 }
