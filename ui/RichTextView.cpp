@@ -1,1 +1,259 @@
-// in progress
+#include "RichTextView.h"
+
+#include "AppError.h"
+#include "RtfCodePage.h"
+#include "RtfPageLayout.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFileInfo>
+#include <QPainter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
+namespace oxeln {
+
+namespace {
+
+constexpr int kDefaultTabTwips = 2880; // until an RTF document names its own
+
+} // namespace
+
+struct RichTextView::PageLayout : RtfPageLayout
+{
+    using RtfPageLayout::RtfPageLayout;
+};
+
+RichTextView::RichTextView(QWidget *parent) : QTextEdit(parent)
+{
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(11);
+    setFont(font);
+    setLineWrapMode(QTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    connect(this, &QTextEdit::textChanged, this, &RichTextView::contentChanged);
+    installDocument(newDocument());
+    SetReadOnly(true);
+    SetWantTabs(false);
+}
+
+RichTextView::~RichTextView() = default;
+
+std::unique_ptr<QTextDocument> RichTextView::newDocument() const
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setDefaultFont(font());
+    document->setDocumentMargin(0);
+    QTextOption option = document->defaultTextOption();
+    option.setWrapMode(wordWrapMode());
+    option.setTabStopDistance(kDefaultTabTwips * logicalDpiX() / 1440.0);
+    document->setDefaultTextOption(option);
+    return document;
+}
+
+void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
+{
+    // The view owns its document as a child; setDocument deletes the old one.
+    document->setParent(this);
+    m_muted = true;
+    setDocument(document.release());
+    m_muted = false;
+    ++m_serial;
+    m_pageLayout.reset();
+    emit OnChange();
+}
+
+void RichTextView::contentChanged()
+{
+    ++m_serial;
+    if (!m_muted)
+        emit OnChange();
+}
+
+void RichTextView::SetRtfText(const QByteArray &rtf)
+{
+    if (plainTextEquals(rtf))
+        return;
+    auto document = newDocument();
+    if (RtfReader::isRtf(rtf)) {
+        RtfReader::read(rtf, document.get(), logicalDpiX());
+    } else {
+        // Not RTF: shown as the plain text it is.
+        QTextCursor cursor(document.get());
+        const QList<QByteArray> lines = rtf.split('\n');
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            if (i > 0)
+                cursor.insertBlock();
+            QByteArray line = lines.at(i);
+            line.replace('\r', QByteArray());
+            cursor.insertText(cp1252::decode(line));
+        }
+    }
+    installDocument(std::move(document));
+}
+
+void RichTextView::SetPlainContent(const QString &text)
+{
+    auto document = newDocument();
+    QTextCursor cursor(document.get());
+    QString normalised = text;
+    normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    cursor.insertText(normalised);
+    installDocument(std::move(document));
+}
+
+bool RichTextView::plainTextEquals(const QByteArray &text) const
+{
+    // Compares as it goes: two different texts usually differ at once.
+    qsizetype i = 0;
+    const qsizetype size = text.size();
+    const auto expectBreak = [&] {
+        if (i + 1 >= size || text.at(i) != '\r' || text.at(i + 1) != '\n')
+            return false;
+        i += 2;
+        return true;
+    };
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        if (block != document()->begin() && !expectBreak())
+            return false;
+        const QString blockText = block.text();
+        for (const QChar c : blockText) {
+            if (c == QChar::LineSeparator) {
+                if (!expectBreak())
+                    return false;
+            } else if (c != QChar::ObjectReplacementCharacter) {
+                if (i >= size || cp1252::toUnicode(static_cast<unsigned char>(text.at(i))) != c.unicode())
+                    return false;
+                ++i;
+            }
+        }
+    }
+    return i == size;
+}
+
+QString RichTextView::ContentText() const
+{
+    QString text = document()->toRawText();
+    QString out;
+    out.reserve(text.size() + document()->blockCount());
+    for (const QChar c : std::as_const(text)) {
+        switch (c.unicode()) {
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+            out += QLatin1String("\r\n");
+            break;
+        case QChar::ObjectReplacementCharacter:
+        case 0xFDD0: // frame marks of pasted tables
+        case 0xFDD1:
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+int RichTextView::ContentLength() const
+{
+    return int(ContentText().size());
+}
+
+int RichTextView::LineCount() const
+{
+    const QTextDocument *doc = document();
+    const QTextBlock last = doc->lastBlock();
+    const QString lastText = last.text();
+    const bool lastLineEmpty = lastText.isEmpty() || lastText.endsWith(QChar::LineSeparator);
+    if (doc->blockCount() >= 3)
+        return doc->blockCount() - (lastLineEmpty ? 1 : 0);
+
+    int lines = 0;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        doc->documentLayout()->blockBoundingRect(block); // lays out up to this block
+        const QTextLayout *layout = block.layout();
+        lines += layout && layout->lineCount() > 0 ? layout->lineCount() : 1;
+    }
+    return lines - (lastLineEmpty ? 1 : 0);
+}
+
+void RichTextView::ClearContent()
+{
+    installDocument(newDocument());
+}
+
+bool RichTextView::ReadOnly() const
+{
+    return isReadOnly();
+}
+
+void RichTextView::SetReadOnly(bool readOnly)
+{
+    setReadOnly(readOnly);
+    // Read-only still lets the keyboard move the caret and select.
+    if (readOnly)
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+bool RichTextView::WantTabs() const
+{
+    return !tabChangesFocus();
+}
+
+void RichTextView::SetWantTabs(bool wantTabs)
+{
+    setTabChangesFocus(!wantTabs);
+}
+
+void RichTextView::PlaceCaret(int position)
+{
+    QTextCursor cursor(document());
+    cursor.setPosition(qBound(0, position, document()->characterCount() - 1));
+    setTextCursor(cursor);
+    ensureCursorVisible();
+}
+
+void RichTextView::WriteToFile(const QString &path) const
+{
+    const bool plain = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
+    const QByteArray bytes = plain ? cp1252::encode(ContentText())
+                                   : RtfWriter::write(document(), logicalDpiX());
+    // Written beside the target and renamed over it at the end, so a failed
+    // write leaves any earlier file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw AppError(QStringLiteral("Impossible de créer le fichier %1").arg(path));
+    if (file.write(bytes) != bytes.size() || !file.commit())
+        throw AppError(QStringLiteral("Erreur à l'enregistrement du flux"));
+}
+
+int RichTextView::FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
+                              const QRect &pageTwips, int first, bool render)
+{
+    Q_UNUSED(pageTwips);
+    if (!target) {
+        m_pageLayout.reset();
+        return 0;
+    }
+    if (!reference)
+        reference = target->device();
+    if (!reference || reference->logicalDpiX() <= 0 || reference->logicalDpiY() <= 0
+        || layoutTwips.width() <= 0) {
+        return -1;
+    }
+    if (!m_pageLayout || !m_pageLayout->matches(reference, layoutTwips.width(), m_serial)) {
+        m_pageLayout.reset();
+        m_pageLayout = std::make_unique<PageLayout>(*document(), reference, layoutTwips.width(),
+                                                    logicalDpiX(), m_serial);
+    }
+    return m_pageLayout->format(target, layoutTwips, first, render);
+}
+
+} // namespace oxeln

@@ -33,9 +33,17 @@ public:
     // Length of ContentText(): two per paragraph break.
     int ContentLength() const;
     // Lines as laid out, minus one when the last is empty: 0 empty, 1 initial.
+    // Exact for a document of at most two paragraphs (lays out just those);
+    // for three or more it does no layout and returns the paragraph count,
+    // minus one when the last paragraph is empty: a lower bound of the
+    // laid-out count that is already 2 or more, which is all callers tell
+    // apart (0, 1, more).
     int LineCount() const;
     // Empties the view, also when read-only. OnChange fires.
     void ClearContent();
+    // Replaces the whole content by plain text in the view's font (lines
+    // split at CR LF or LF), also when read-only. OnChange fires once.
+    void SetPlainContent(const QString &text);
 
     bool ReadOnly() const;
     void SetReadOnly(bool readOnly);
@@ -57,6 +65,12 @@ public:
     // or -1 on failure. When not even one line fits it returns first
     // unchanged: callers must treat "no progress" as the end.
     // With target == nullptr it only releases the cached layout and returns 0.
+    // The layout is a copy of the content at the reference's resolution,
+    // kept between calls while reference, width and content stay the same.
+    // Whole lines only: a line never straddles two pages; a line containing
+    // first is drawn whole. When everything from first fits, returns the end
+    // position (characters plus paragraph breaks, one each), so a print loop
+    // stops on "result >= end". pageTwips is not used: layoutTwips decides.
     int FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
                     const QRect &pageTwips, int first, bool render);
 
@@ -66,7 +80,16 @@ signals:
 
 private:
     struct PageLayout;
+
+    std::unique_ptr<QTextDocument> newDocument() const;
+    // Shows document in place of the current content; OnChange fires once.
+    void installDocument(std::unique_ptr<QTextDocument> document);
+    bool plainTextEquals(const QByteArray &text) const;
+    void contentChanged();
+
     std::unique_ptr<PageLayout> m_pageLayout;
+    bool m_muted = false;     // replacing the document: OnChange fires once, afterwards
+    quint64 m_serial = 0;     // counts content changes, to know when the page layout is stale
 };
 
 } // namespace oxeln

@@ -1,0 +1,236 @@
+#include "RtfBuilder.h"
+
+#include "RtfCodePage.h"
+
+#include <QStringDecoder>
+#include <QTextBlockFormat>
+#include <QTextDocument>
+
+namespace oxeln::rtf {
+
+namespace {
+
+constexpr int kSymbolCodePage = -2; // \fcharset2: bytes map to U+F0hh
+constexpr size_t kMaxCachedFormats = 4096;
+
+int charsetCodePage(int charset, int ansiCodePage)
+{
+    switch (charset) {
+    case 2: return kSymbolCodePage;
+    case 77: return 10000;
+    case 128: return 932;
+    case 129: return 949;
+    case 134: return 936;
+    case 136: return 950;
+    case 161: return 1253;
+    case 162: return 1254;
+    case 163: return 1258;
+    case 177: return 1255;
+    case 178: return 1256;
+    case 186: return 1257;
+    case 204: return 1251;
+    case 222: return 874;
+    case 238: return 1250;
+    case 254: return 437;
+    case 255: return 850;
+    default: return ansiCodePage;
+    }
+}
+
+bool isTextChar(char16_t c)
+{
+    return (c >= 0x20 || c == u'\t') && c != QChar::ParagraphSeparator && c != 0xFDD0
+        && c != 0xFDD1 && c != 0xFFFC && c != 0xFFFE && c != 0xFFFF;
+}
+
+} // namespace
+
+Builder::Builder(QTextDocument *document) : m_cursor(document) {}
+
+Builder::~Builder() = default;
+
+void Builder::tablesChanged()
+{
+    m_codePageFont = -2;
+    m_formats.clear();
+}
+
+void Builder::setAnsiCodePage(int codePage)
+{
+    m_ansiCodePage = codePage;
+    tablesChanged();
+}
+
+void Builder::setDefaultFont(int font)
+{
+    m_defaultFont = font;
+    tablesChanged();
+}
+
+void Builder::appendByte(const CharState &state, std::uint8_t byte)
+{
+    if (byte < 0x20) {
+        if (byte == '\t')
+            appendChar(state, u'\t');
+        return;
+    }
+    const int cp = codePage(state);
+    if (cp == 1252) {
+        appendChar(state, cp1252::toUnicode(byte));
+    } else if (cp == kSymbolCodePage) {
+        appendChar(state, char16_t(0xF000 | byte));
+    } else {
+        prepare(state);
+        if (m_bytesCodePage != cp)
+            decodePendingBytes();
+        m_bytes.append(char(byte));
+        m_bytesCodePage = cp;
+    }
+}
+
+void Builder::appendChar(const CharState &state, char16_t c)
+{
+    if (!isTextChar(c))
+        return;
+    prepare(state);
+    decodePendingBytes();
+    m_buffer.append(QChar(c));
+}
+
+void Builder::appendSurrogatePair(const CharState &state, char16_t high, char16_t low)
+{
+    prepare(state);
+    decodePendingBytes();
+    m_buffer.append(QChar(high));
+    m_buffer.append(QChar(low));
+}
+
+void Builder::paragraph(const CharState &state, Align align)
+{
+    endBlock(state, align);
+    m_cursor.insertBlock(QTextBlockFormat(), format(state));
+    m_blockHasText = false;
+}
+
+void Builder::finish(const CharState &state, Align align)
+{
+    endBlock(state, align);
+}
+
+void Builder::endBlock(const CharState &state, Align align)
+{
+    flush();
+    // An empty paragraph takes its height from its mark's format.
+    if (!m_blockHasText)
+        m_cursor.setBlockCharFormat(format(state));
+    if (align != Align::Left) {
+        QTextBlockFormat block = m_cursor.blockFormat();
+        block.setAlignment(align == Align::Right    ? Qt::AlignRight
+                           : align == Align::Center ? Qt::AlignHCenter
+                                                    : Qt::AlignJustify);
+        m_cursor.setBlockFormat(block);
+    }
+}
+
+void Builder::prepare(const CharState &state)
+{
+    if (state != m_bufferState) {
+        if (!m_buffer.isEmpty() || !m_bytes.isEmpty())
+            flush();
+        m_bufferState = state;
+    }
+}
+
+void Builder::decodePendingBytes()
+{
+    if (m_bytes.isEmpty())
+        return;
+    QStringDecoder *decoder = decoderFor(m_bytesCodePage);
+    const QString text = decoder ? QString(decoder->decode(m_bytes)) : cp1252::decode(m_bytes);
+    m_bytes.clear();
+    for (const QChar c : text) {
+        if (isTextChar(c.unicode()))
+            m_buffer.append(c);
+    }
+}
+
+void Builder::flush()
+{
+    decodePendingBytes();
+    if (m_buffer.isEmpty())
+        return;
+    if (!m_bufferState.hidden) {
+        m_cursor.insertText(m_buffer, format(m_bufferState));
+        m_blockHasText = true;
+    }
+    m_buffer.clear();
+}
+
+int Builder::codePage(const CharState &state)
+{
+    const int font = state.font < 0 ? m_defaultFont : state.font;
+    if (font != m_codePageFont) {
+        m_codePageFont = font;
+        const auto it = m_fonts.constFind(font);
+        if (it == m_fonts.constEnd())
+            m_codePage = m_ansiCodePage;
+        else if (it->codePage > 0 && it->charset != 2)
+            m_codePage = it->codePage;
+        else
+            m_codePage = charsetCodePage(it->charset, m_ansiCodePage);
+    }
+    return m_codePage;
+}
+
+QStringDecoder *Builder::decoderFor(int codePage)
+{
+    auto &slot = m_decoders[codePage];
+    if (!slot) {
+        const QByteArray number = QByteArray::number(codePage);
+        const QByteArray names[] = {codePage == 10000 ? QByteArray("macintosh") : "windows-" + number,
+                                    "cp" + number, "ibm-" + number};
+        for (const QByteArray &name : names) {
+            auto decoder = std::make_unique<QStringDecoder>(name.constData());
+            if (decoder->isValid()) {
+                slot = std::move(decoder);
+                break;
+            }
+        }
+    }
+    return slot.get();
+}
+
+const QTextCharFormat &Builder::format(const CharState &state)
+{
+    if (m_formats.size() > kMaxCachedFormats)
+        m_formats.clear();
+    const auto found = m_formats.find(state);
+    if (found != m_formats.end())
+        return found->second;
+
+    QTextCharFormat fmt;
+    const auto entry = m_fonts.constFind(state.font < 0 ? m_defaultFont : state.font);
+    if (entry != m_fonts.constEnd() && !entry->name.isEmpty()) {
+        fmt.setFontFamilies(QStringList{entry->name});
+        if (entry->hint != QFont::AnyStyle)
+            fmt.setFontStyleHint(entry->hint);
+    }
+    fmt.setFontPointSize(state.fontSize / 2.0);
+    fmt.setFontWeight(state.bold ? QFont::Bold : QFont::Normal);
+    fmt.setFontItalic(state.italic);
+    fmt.setFontUnderline(state.underline);
+    fmt.setFontStrikeOut(state.strike);
+    fmt.setVerticalAlignment(state.vertical == 1   ? QTextCharFormat::AlignSuperScript
+                             : state.vertical == 2 ? QTextCharFormat::AlignSubScript
+                                                   : QTextCharFormat::AlignNormal);
+    if (state.foreColor < m_colors.size() && m_colors.at(state.foreColor).isValid())
+        fmt.setForeground(m_colors.at(state.foreColor));
+    // Background index 0 means none, whatever the table holds there.
+    if (state.backColor > 0 && state.backColor < m_colors.size()
+        && m_colors.at(state.backColor).isValid()) {
+        fmt.setBackground(m_colors.at(state.backColor));
+    }
+    return m_formats.emplace(state, fmt).first->second;
+}
+
+} // namespace oxeln::rtf

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <cstdint>
+#include <string_view>
+
+namespace oxeln::rtf {
+
+struct Token
+{
+    enum class Kind : std::uint8_t {
+        End,        // no more input
+        GroupOpen,  // {
+        GroupClose, // }
+        Word,       // \name or \nameN
+        Symbol,     // \ followed by one non-letter (\~ \* \{ ...); '\n' for \ + CR/LF
+        Hex,        // \'hh: one byte in the current code page
+        Text,       // a run of ordinary bytes
+    };
+
+    Kind kind = Kind::End;
+    bool hasParam = false;
+    bool nameTooLong = false; // the word had more letters than kept; never a known word
+    char symbol = 0;
+    std::uint8_t byte = 0;
+    std::int32_t param = 0;
+    std::string_view name;       // Word: valid until the next call of next()
+    const char *text = nullptr; // Text
+    qsizetype textSize = 0;
+};
+
+// Splits RTF bytes into tokens in one forward pass: no allocation, constant
+// work per input byte. Parameters saturate to the int32 range however many
+// digits they have; \binN skips its N data bytes; raw CR and LF are dropped.
+class Tokenizer
+{
+public:
+    static constexpr int kMaxNameLength = 32;
+
+    Tokenizer(const char *data, qsizetype size) : m_pos(data), m_end(data + size) {}
+
+    Token next();
+
+private:
+    void readWord(Token &token);
+
+    const char *m_pos;
+    const char *m_end;
+    char m_name[kMaxNameLength] = {};
+};
+
+} // namespace oxeln::rtf
