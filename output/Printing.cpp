@@ -141,25 +141,30 @@ void PrintWorksheet(RichTextView &subject, RichTextView &answer, int subjectCopi
 
 void ChooseCurrentPrinter(QWidget *parent)
 {
-    // The dialog edits the printer in place: not while a job uses it.
     if (s_jobOpen)
         throw jobAlreadyOpen();
-    QPrinter *printer = nullptr;
-    std::unique_ptr<QPrinter> candidate;
+    // The dialog edits the printer it is given as the user goes: it works on
+    // a copy, which replaces the current printer only when confirmed.
+    auto candidate = std::make_unique<QPrinter>(QPrinter::HighResolution);
     try {
-        printer = &CurrentPrinter();
+        const QPrinter &current = CurrentPrinter();
+        candidate->setPrinterName(current.printerName());
+        candidate->setPageLayout(current.pageLayout());
+        candidate->setCopyCount(current.copyCount());
+        candidate->setCollateCopies(current.collateCopies());
+        candidate->setColorMode(current.colorMode());
+        candidate->setDuplex(current.duplex());
+        candidate->setPageOrder(current.pageOrder());
     } catch (const AppError &) {
         // No default printer: the dialog still lets the user pick one.
-        candidate = std::make_unique<QPrinter>(QPrinter::HighResolution);
-        printer = candidate.get();
     }
 
-    QPrintDialog dialog(printer, parent);
+    QPrintDialog dialog(candidate.get(), parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    if (dialog.exec() != QDialog::Accepted || !candidate)
+    if (dialog.exec() != QDialog::Accepted)
         return;
     if (candidate->outputFormat() == QPrinter::NativeFormat && !candidate->printerName().isEmpty())
         adoptPrinter(std::move(candidate));

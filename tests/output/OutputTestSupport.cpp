@@ -1,0 +1,199 @@
+#include "OutputTestSupport.h"
+
+#include "Printing.h"
+#include "RichTextView.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
+#include <QThread>
+#include <QUrl>
+
+#include <stdexcept>
+
+namespace oxeln::test {
+
+namespace {
+
+// The fixed header of the worksheet's RTF.
+const char kHeader[] =
+    "{\\rtf1\\ansi\\ansicpg1252\\deftab2880\\deff0\\deflang1036{\\fonttbl{\\f0\\fswiss\\fprq2\\fcharset0 Arial;}"
+    "{\\f1\\froman\\fprq2\\fcharset0 Times New Roman;}{\\f2\\fmodern\\fprq1\\fcharset0 Courier New;}"
+    "{\\f3\\froman\\fprq2\\fcharset2 Symbol;}{\\f4\\fswiss\\fcharset0 Arial;}}{\\colortbl ;\\red0\\green0\\blue0;"
+    "\\red128\\green0\\blue0;\\red0\\green128\\blue0;\\red128\\green128\\blue0;\\red0\\green0\\blue128;"
+    "\\red128\\green0\\blue128;\\red0\\green128\\blue128;\\red128\\green128\\blue128;\\red192\\green192\\blue192;"
+    "\\red255\\green0\\blue0;\\red0\\green255\\blue0;\\red255\\green255\\blue0;\\red0\\green0\\blue255;"
+    "\\red255\\green0\\blue255;\\red0\\green255\\blue255;\\red255\\green255\\blue255;}\\viewkind4\\uc1\\pard\\f0 ";
+
+QString cupsSocket()
+{
+    return qEnvironmentVariable("CUPS_SERVER");
+}
+
+} // namespace
+
+QByteArray WorksheetRtf(const QStringList &lines)
+{
+    QStringEncoder encoder("windows-1252");
+    QByteArray rtf(kHeader);
+    rtf += "\\f2\\fs20 ";
+    for (const QString &line : lines) {
+        QByteArray bytes = encoder.encode(line);
+        bytes.replace("\\", "\\\\").replace("{", "\\{").replace("}", "\\}").replace("\t", "\\tab ");
+        rtf += bytes + "\\par ";
+    }
+    return rtf + "}";
+}
+
+QStringList NumberedLines(int count, int firstNumber)
+{
+    QStringList lines;
+    for (int i = 0; i < count; ++i) {
+        const int n = firstNumber + i;
+        lines << QStringLiteral("%1/ (+%2) + (-%3) = %4 Ligne%1")
+                     .arg(n, 3, 10, QLatin1Char('0'))
+                     .arg(n % 97 + 1)
+                     .arg(n * 7 % 89 + 1)
+                     .arg(QString(n % 5 + 1, QLatin1Char('.')));
+    }
+    return lines;
+}
+
+int LinesPerPage(const QPageLayout &layout)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("measure.pdf")));
+    printer.setPageLayout(layout);
+    RichTextView view;
+    view.SetRtfText(WorksheetRtf(NumberedLines(300)));
+    QPainter painter(&printer);
+    const QRect page = PrintableAreaTwips(printer);
+    QRect used = page;
+    const int next = view.FormatRange(&painter, &printer, used, page, 0, false);
+    painter.end();
+    return view.document()->findBlock(next).blockNumber();
+}
+
+ToolResult RunTool(const QString &program, const QStringList &arguments, int timeoutMs)
+{
+    ToolResult result;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(10000))
+        return result;
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return result;
+}
+
+bool HaveTool(const QString &program)
+{
+    return !QStandardPaths::findExecutable(program).isEmpty();
+}
+
+int PdfPageCount(const QString &pdfFile)
+{
+    const ToolResult info = RunTool(QStringLiteral("pdfinfo"), {pdfFile});
+    for (const QByteArray &line : info.out.split('\n')) {
+        if (line.startsWith("Pages:"))
+            return line.mid(6).trimmed().toInt();
+    }
+    return -1;
+}
+
+QList<QStringList> PdfPageLines(const QString &pdfFile)
+{
+    const ToolResult text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfFile,
+                                                                  QStringLiteral("-")});
+    QList<QStringList> pages;
+    const QStringList rawPages = QString::fromUtf8(text.out).split(QLatin1Char('\f'));
+    // pdftotext ends every page with a form feed.
+    for (qsizetype p = 0; p + 1 < rawPages.size() || (p == 0 && rawPages.size() == 1); ++p) {
+        QStringList lines;
+        for (const QString &line : rawPages[p].split(QLatin1Char('\n'))) {
+            if (!line.trimmed().isEmpty())
+                lines << line.simplified();
+        }
+        pages << lines;
+    }
+    return pages;
+}
+
+QList<CupsJob> CupsJobs(const QString &which)
+{
+    const QString uri = QStringLiteral("ipp://") + QString::fromLatin1(QUrl::toPercentEncoding(cupsSocket()))
+        + QStringLiteral("/");
+    const ToolResult result = RunTool(QStringLiteral("ipptool"),
+                                      {QStringLiteral("-c"), QStringLiteral("-d"), QStringLiteral("which=") + which,
+                                       uri, QStringLiteral(OXELN_GET_JOBS_TEST)});
+    // A scheduler that does not answer must fail the test, not look idle.
+    if (result.exitCode != 0)
+        throw std::runtime_error("ipptool failed: " + result.err.toStdString() + result.out.toStdString());
+    QList<CupsJob> jobs;
+    const QStringList lines = QString::fromUtf8(result.out).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(QLatin1Char(','));
+        if (fields.size() < 6 || fields[0].toInt() <= 0)
+            continue;
+        CupsJob job;
+        job.id = fields[0].toInt();
+        job.name = fields[1];
+        job.state = fields[2];
+        job.impressions = fields[3].toInt();
+        job.copies = fields[4].toInt();
+        job.printer = fields[5].section(QLatin1Char('/'), -1);
+        jobs << job;
+    }
+    std::sort(jobs.begin(), jobs.end(), [](const CupsJob &a, const CupsJob &b) { return a.id < b.id; });
+    return jobs;
+}
+
+bool WaitForCupsIdle(int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!CupsJobs(QStringLiteral("not-completed")).isEmpty()) {
+        if (clock.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+QString CupsJobDocument(int jobId)
+{
+    return QFileInfo(cupsSocket()).absolutePath() + QStringLiteral("/spool/d%1-001").arg(jobId, 5, 10, QLatin1Char('0'));
+}
+
+QList<CupsJob> CupsJobsAfter(int lastId)
+{
+    QList<CupsJob> jobs = CupsJobs();
+    jobs.erase(std::remove_if(jobs.begin(), jobs.end(), [lastId](const CupsJob &job) { return job.id <= lastId; }),
+               jobs.end());
+    return jobs;
+}
+
+int LastCupsJobId()
+{
+    const QList<CupsJob> jobs = CupsJobs();
+    return jobs.isEmpty() ? 0 : jobs.constLast().id;
+}
+
+} // namespace oxeln::test

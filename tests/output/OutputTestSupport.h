@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QApplication>
+#include <QByteArray>
+#include <QList>
+#include <QPageLayout>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+
+namespace oxeln::test {
+
+// RTF as the worksheet writes it: its fixed header, one paragraph per line.
+QByteArray WorksheetRtf(const QStringList &lines);
+
+// Distinct question-like lines: "001/ (+3) + (-42) = ...".
+QStringList NumberedLines(int count, int firstNumber = 1);
+
+struct ToolResult
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// Lines of a NumberedLines document that one page holds, as FormatRange lays
+// it out on a 1200 dpi printer with this page layout.
+int LinesPerPage(const QPageLayout &layout);
+
+// Runs a command line tool; exitCode -1 when it could not start or timed out.
+ToolResult RunTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000);
+bool HaveTool(const QString &program);
+
+int PdfPageCount(const QString &pdfFile);
+// The text of each page (pdftotext -layout), blanks runs made single, blank
+// lines dropped.
+QList<QStringList> PdfPageLines(const QString &pdfFile);
+
+// Jobs of the private scheduler that CUPS_SERVER names.
+struct CupsJob
+{
+    int id = 0;
+    QString name;
+    QString state;
+    int impressions = 0;
+    int copies = 0;
+    QString printer;
+};
+QList<CupsJob> CupsJobs(const QString &which = QStringLiteral("all"));
+// Waits until the scheduler has no pending job; false on timeout.
+bool WaitForCupsIdle(int timeoutMs = 60000);
+// The document a job carried, kept in the scheduler's spool.
+QString CupsJobDocument(int jobId);
+// Jobs whose id is above lastId.
+QList<CupsJob> CupsJobsAfter(int lastId);
+int LastCupsJobId();
+
+// Calls act with the next modal dialog of type Dialog once it is up (polls
+// for about five seconds).
+template <typename Dialog, typename Act>
+void WhenModal(QObject *context, Act act, int triesLeft = 500)
+{
+    QTimer::singleShot(10, context, [=] {
+        if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget()))
+            act(dialog);
+        else if (triesLeft > 0)
+            WhenModal<Dialog>(context, act, triesLeft - 1);
+    });
+}
+
+} // namespace oxeln::test

@@ -1,0 +1,205 @@
+// Printing through a private CUPS scheduler (CUPS_SERVER), whose default
+// queue OxelnPDF turns every job into a PDF. Job names and page counts are
+// read back from the scheduler itself.
+#include "AppError.h"
+#include "OutputTestSupport.h"
+#include "Printing.h"
+#include "RichTextView.h"
+
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSpinBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+using namespace oxeln;
+using namespace oxeln::test;
+
+class PrintingCupsTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void copies_data();
+    void copies();
+    void emptySubjectPrintsNothing();
+    void everyCopyHoldsEveryPage();
+    void dialogChoosesPrinterAndCopies();
+    void cancelledDialogKeepsPrinter();
+
+private:
+    QStringList newJobNames(int lastId);
+    // Drives the next modal print dialog: picks printer (when not empty) and
+    // copies, then accepts or rejects it.
+    void driveDialog(const QString &printer, int copies, bool accept);
+
+    std::unique_ptr<QWidget> m_window;
+    RichTextView *m_subject = nullptr;
+    RichTextView *m_answer = nullptr;
+    int m_linesPerPage = 0;
+    bool m_dialogSeen = false;
+};
+
+QStringList PrintingCupsTest::newJobNames(int lastId)
+{
+    [&] { QVERIFY(WaitForCupsIdle()); }();
+    QStringList names;
+    for (const CupsJob &job : CupsJobsAfter(lastId)) {
+        names << job.name;
+        if (job.state != QLatin1String("completed"))
+            names << QStringLiteral("(state %1)").arg(job.state);
+    }
+    return names;
+}
+
+void PrintingCupsTest::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("CUPS_SERVER"), "run through ctest: the private scheduler is a fixture");
+    QCOMPARE(CurrentPrinter().printerName(), QStringLiteral("OxelnPDF"));
+    QCOMPARE(CurrentPrinter().resolution(), 1200);
+
+    m_linesPerPage = LinesPerPage(CurrentPrinter().pageLayout());
+    QVERIFY(m_linesPerPage > 10);
+}
+
+void PrintingCupsTest::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_subject = new RichTextView(m_window.get());
+    m_answer = new RichTextView(m_window.get());
+}
+
+void PrintingCupsTest::cleanup()
+{
+    m_window.reset();
+    ResetCurrentPrinter();
+}
+
+void PrintingCupsTest::copies_data()
+{
+    QTest::addColumn<int>("subjects");
+    QTest::addColumn<int>("answers");
+    QTest::addColumn<bool>("answerKey");
+    QTest::addColumn<QStringList>("jobs");
+
+    const QString s = QStringLiteral("Sujet");
+    const QString c = QStringLiteral("Corrigé");
+    QTest::newRow("no subject, two answer keys") << 0 << 2 << true << QStringList{c, c};
+    QTest::newRow("answer key off") << 2 << 3 << false << QStringList{s, s};
+    QTest::newRow("subject then answer key") << 1 << 1 << true << QStringList{s, c};
+    QTest::newRow("three copies, three jobs") << 3 << 0 << true << QStringList{s, s, s};
+    QTest::newRow("no copies at all") << 0 << 0 << true << QStringList{};
+}
+
+void PrintingCupsTest::copies()
+{
+    QFETCH(int, subjects);
+    QFETCH(int, answers);
+    QFETCH(bool, answerKey);
+    QFETCH(QStringList, jobs);
+
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
+    m_answer->SetRtfText(WorksheetRtf(NumberedLines(3, 500)));
+    const int last = LastCupsJobId();
+    PrintWorksheet(*m_subject, *m_answer, subjects, answers, answerKey);
+    QCOMPARE(newJobNames(last), jobs);
+}
+
+void PrintingCupsTest::emptySubjectPrintsNothing()
+{
+    m_subject->ClearContent();
+    QCOMPARE(m_subject->LineCount(), 0);
+    m_answer->SetRtfText(WorksheetRtf(NumberedLines(3)));
+    const int last = LastCupsJobId();
+    PrintWorksheet(*m_subject, *m_answer, 2, 2, true);
+    QCOMPARE(newJobNames(last), QStringList{});
+}
+
+void PrintingCupsTest::everyCopyHoldsEveryPage()
+{
+    // Two pages and a half of subject, one short answer key.
+    const QStringList subjectLines = NumberedLines(2 * m_linesPerPage + m_linesPerPage / 2);
+    m_subject->SetRtfText(WorksheetRtf(subjectLines));
+    m_answer->SetRtfText(WorksheetRtf(NumberedLines(5, 900)));
+    const int last = LastCupsJobId();
+    PrintWorksheet(*m_subject, *m_answer, 3, 1, true);
+    QVERIFY(WaitForCupsIdle());
+
+    const QList<CupsJob> jobs = CupsJobsAfter(last);
+    QCOMPARE(jobs.size(), 4);
+    for (int i = 0; i < 4; ++i) {
+        const bool subject = i < 3;
+        const CupsJob &job = jobs[i];
+        QCOMPARE(job.name, subject ? QStringLiteral("Sujet") : QStringLiteral("Corrigé"));
+        QCOMPARE(job.state, QStringLiteral("completed"));
+        QCOMPARE(job.printer, QStringLiteral("OxelnPDF"));
+        QVERIFY(job.copies <= 1); // absent means one
+        // Pages as the scheduler counted them, and as the document holds them.
+        QCOMPARE(job.impressions, subject ? 3 : 1);
+        const QString document = CupsJobDocument(job.id);
+        QCOMPARE(PdfPageCount(document), subject ? 3 : 1);
+        if (subject) {
+            QStringList printed;
+            for (const QStringList &page : PdfPageLines(document))
+                printed << page;
+            QCOMPARE(printed, subjectLines);
+        }
+    }
+}
+
+void PrintingCupsTest::driveDialog(const QString &printer, int copies, bool accept)
+{
+    m_dialogSeen = false;
+    WhenModal<QPrintDialog>(this, [=, this](QPrintDialog *dialog) {
+        m_dialogSeen = true;
+        auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+        auto *copiesBox = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+        if (printers && copiesBox) {
+            printers->setCurrentIndex(printers->findText(printer));
+            copiesBox->setValue(copies);
+        }
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+}
+
+void PrintingCupsTest::dialogChoosesPrinterAndCopies()
+{
+    driveDialog(QStringLiteral("OxelnPDF2"), 2, true);
+    ChooseCurrentPrinter(m_window.get());
+    QVERIFY(m_dialogSeen);
+    QCOMPARE(CurrentPrinter().printerName(), QStringLiteral("OxelnPDF2"));
+
+    // Later jobs go to the chosen printer, with its copy count.
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
+    const int last = LastCupsJobId();
+    PrintWorksheet(*m_subject, *m_answer, 1, 0, true);
+    QVERIFY(WaitForCupsIdle());
+    const QList<CupsJob> jobs = CupsJobsAfter(last);
+    QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs[0].name, QStringLiteral("Sujet"));
+    QCOMPARE(jobs[0].printer, QStringLiteral("OxelnPDF2"));
+    QCOMPARE(jobs[0].copies, 2);
+    QCOMPARE(jobs[0].impressions, 2);
+}
+
+void PrintingCupsTest::cancelledDialogKeepsPrinter()
+{
+    CurrentPrinter().setCopyCount(1);
+    driveDialog(QStringLiteral("OxelnPDF2"), 4, false);
+    ChooseCurrentPrinter(m_window.get());
+    QVERIFY(m_dialogSeen);
+    QCOMPARE(CurrentPrinter().printerName(), QStringLiteral("OxelnPDF"));
+    QCOMPARE(CurrentPrinter().copyCount(), 1);
+}
+
+QTEST_MAIN(PrintingCupsTest)
+#include "tst_PrintingCups.moc"

@@ -1,0 +1,373 @@
+// Saving both views as files named after the chosen name.
+#include "AppError.h"
+#include "OutputTestSupport.h"
+#include "RichTextView.h"
+#include "Saving.h"
+
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <memory>
+#include <sys/resource.h>
+
+using namespace oxeln;
+using namespace oxeln::test;
+
+namespace {
+
+QByteArray contentOf(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &file, const QByteArray &content)
+{
+    QFile f(file);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+}
+
+// Lowers the largest file this process may write, for one scope.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool active() const { return m_active; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_active = false;
+};
+
+} // namespace
+
+class SavingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void proposedName_data();
+    void proposedName();
+    void fileNames_data();
+    void fileNames();
+    void savesBothFiles_data();
+    void savesBothFiles();
+    void cancelWritesNothing();
+    void replacesWithoutAQuestion();
+    void answerFileAlwaysWritten_data();
+    void answerFileAlwaysWritten();
+    void uncreatableSubjectWritesNoAnswer();
+    void uncreatableAnswerKeepsSubject();
+    void failedWriteKeepsTheOldFile();
+    void realDialog();
+    void libreOfficeReadsTheSameText();
+
+private:
+    SaveChooser choose(const QString &path);
+
+    std::unique_ptr<QWidget> m_window;
+    RichTextView *m_subject = nullptr;
+    RichTextView *m_answer = nullptr;
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_oldDir;
+    QString m_shownDir;
+    QString m_shownName;
+};
+
+SaveChooser SavingTest::choose(const QString &path)
+{
+    return [this, path](QWidget *, const QString &initialDir, const QString &proposed) {
+        m_shownDir = initialDir;
+        m_shownName = proposed;
+        return path;
+    };
+}
+
+void SavingTest::init()
+{
+    m_window = std::make_unique<QWidget>();
+    m_subject = new RichTextView(m_window.get());
+    m_answer = new RichTextView(m_window.get());
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(5)));
+    m_answer->SetRtfText(WorksheetRtf(NumberedLines(5, 800)));
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_oldDir = QDir::currentPath();
+    m_shownDir.clear();
+    m_shownName.clear();
+}
+
+void SavingTest::cleanup()
+{
+    QDir::setCurrent(m_oldDir);
+    m_window.reset();
+    m_dir.reset();
+}
+
+void SavingTest::proposedName_data()
+{
+    QTest::addColumn<QByteArray>("code");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("reference code") << QByteArray("Ref 042_917") << QStringLiteral("Ent_Rel042_917.rtf");
+    QTest::newRow("no code yet") << QByteArray() << QStringLiteral(".rtf");
+    QTest::newRow("first occurrence only") << QByteArray("Ref Ref 1") << QStringLiteral("Ent_RelRef 1.rtf");
+    QTest::newRow("case matters") << QByteArray("ref 042_917") << QStringLiteral("ref 042_917.rtf");
+    QTest::newRow("Windows-1252 byte") << QByteArray("Ref \xe9t\x80") << QStringLiteral("Ent_Relét€.rtf");
+}
+
+void SavingTest::proposedName()
+{
+    QFETCH(QByteArray, code);
+    QFETCH(QString, name);
+    QCOMPARE(ProposedFileName(code.toStdString()), name);
+}
+
+void SavingTest::fileNames_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("no extension") << "/d/fiche" << "/d/fiche.rtf" << "/d/fiche_Cor.rtf";
+    QTest::newRow("other extension") << "/d/fiche.doc" << "/d/fiche.doc" << "/d/fiche_Cor.rtf";
+    QTest::newRow("text") << "/d/fiche.TXT" << "/d/fiche.TXT" << "/d/fiche_Cor.rtf";
+    QTest::newRow("proposal") << "/d/Ent_Rel042_917.rtf" << "/d/Ent_Rel042_917.rtf"
+                              << "/d/Ent_Rel042_917_Cor.rtf";
+    QTest::newRow("dot in a folder") << "/d/cours.2/fiche" << "/d/cours.2/fiche.rtf" << "/d/cours.2/fiche_Cor.rtf";
+    QTest::newRow("last dot only") << "/d/a.b.c" << "/d/a.b.c" << "/d/a.b_Cor.rtf";
+    QTest::newRow("empty code") << "/d/.rtf" << "/d/.rtf" << "/d/_Cor.rtf";
+    QTest::newRow("relative") << "fiche" << "fiche.rtf" << "fiche_Cor.rtf";
+}
+
+void SavingTest::fileNames()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, subject);
+    QFETCH(QString, answer);
+    QCOMPARE(SubjectFileName(chosen), subject);
+    QCOMPARE(AnswerFileName(SubjectFileName(chosen)), answer);
+}
+
+void SavingTest::savesBothFiles_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("plainSubject");
+    QTest::newRow("fiche") << "fiche" << "fiche.rtf" << "fiche_Cor.rtf" << false;
+    QTest::newRow("fiche.doc") << "fiche.doc" << "fiche.doc" << "fiche_Cor.rtf" << false;
+    QTest::newRow("fiche.TXT") << "fiche.TXT" << "fiche.TXT" << "fiche_Cor.rtf" << true;
+    QTest::newRow("proposal") << "Ent_Rel042_917.rtf" << "Ent_Rel042_917.rtf" << "Ent_Rel042_917_Cor.rtf" << false;
+    QTest::newRow("cours.2/fiche") << "cours.2/fiche" << "cours.2/fiche.rtf" << "cours.2/fiche_Cor.rtf" << false;
+}
+
+void SavingTest::savesBothFiles()
+{
+    QFETCH(QString, chosen);
+    QFETCH(QString, subject);
+    QFETCH(QString, answer);
+    QFETCH(bool, plainSubject);
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("cours.2")));
+    const QString start = m_dir->filePath(QStringLiteral("depart"));
+
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", start, choose(m_dir->filePath(chosen)));
+    QCOMPARE(m_shownDir, start);
+    QCOMPARE(m_shownName, QStringLiteral("Ent_Rel042_917.rtf"));
+
+    const QByteArray subjectBytes = contentOf(m_dir->filePath(subject));
+    const QByteArray answerBytes = contentOf(m_dir->filePath(answer));
+    QCOMPARE(subjectBytes.startsWith("{\\rtf"), !plainSubject);
+    QVERIFY(answerBytes.startsWith("{\\rtf"));
+    QVERIFY(subjectBytes.contains("005/ (+6)"));
+    QVERIFY(answerBytes.contains("804/"));
+    QVERIFY(!answerBytes.contains("005/"));
+    if (plainSubject)
+        QVERIFY(subjectBytes.contains("001/ (+2) + (-8) = .. Ligne001\r\n002/"));
+    // Later previews write where the dialog left off.
+    QCOMPARE(QDir::currentPath(), QFileInfo(m_dir->filePath(subject)).absolutePath());
+}
+
+void SavingTest::cancelWritesNothing()
+{
+    const QString before = QDir::currentPath();
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(QString()));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{});
+    QCOMPARE(QDir::currentPath(), before);
+}
+
+void SavingTest::replacesWithoutAQuestion()
+{
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fiche.rtf")), "ancien sujet"));
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fiche_Cor.rtf")), "ancien corrigé"));
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+                  choose(m_dir->filePath(QStringLiteral("fiche"))));
+    QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche.rtf"))).startsWith("{\\rtf"));
+    QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))).startsWith("{\\rtf"));
+}
+
+void SavingTest::answerFileAlwaysWritten_data()
+{
+    QTest::addColumn<bool>("emptyAnswer");
+    QTest::newRow("answer key off, old answer still shown") << false;
+    QTest::newRow("empty answer view") << true;
+}
+
+void SavingTest::answerFileAlwaysWritten()
+{
+    QFETCH(bool, emptyAnswer);
+    if (emptyAnswer)
+        m_answer->ClearContent();
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+                  choose(m_dir->filePath(QStringLiteral("fiche"))));
+    const QByteArray answer = contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.rtf")));
+    QVERIFY(answer.startsWith("{\\rtf"));
+    QCOMPARE(answer.contains("801/"), !emptyAnswer);
+}
+
+void SavingTest::uncreatableSubjectWritesNoAnswer()
+{
+    const QString chosen = m_dir->filePath(QStringLiteral("absent/fiche"));
+    const QString before = QDir::currentPath();
+    try {
+        SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(chosen));
+        QFAIL("saving into a missing folder");
+    } catch (const AppError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Impossible de créer le fichier %1.rtf").arg(chosen));
+    }
+    QVERIFY(!QFile::exists(chosen + QStringLiteral("_Cor.rtf")));
+    QVERIFY(!QDir(m_dir->filePath(QStringLiteral("absent"))).exists());
+    QCOMPARE(QDir::currentPath(), before);
+}
+
+void SavingTest::uncreatableAnswerKeepsSubject()
+{
+    // A folder in the way of the answer file.
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("fiche_Cor.rtf")));
+    const QString answer = m_dir->filePath(QStringLiteral("fiche_Cor.rtf"));
+    try {
+        SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+                      choose(m_dir->filePath(QStringLiteral("fiche"))));
+        QFAIL("an answer file where a folder stands");
+    } catch (const AppError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Impossible de créer le fichier %1").arg(answer));
+    }
+    const QByteArray subject = contentOf(m_dir->filePath(QStringLiteral("fiche.rtf")));
+    QVERIFY(subject.startsWith("{\\rtf"));
+    QVERIFY(subject.trimmed().endsWith("}"));
+    QVERIFY(subject.contains("005/"));
+}
+
+void SavingTest::failedWriteKeepsTheOldFile()
+{
+    const QString file = m_dir->filePath(QStringLiteral("fiche.rtf"));
+    const QByteArray old = "{\\rtf1 ancienne fiche}";
+    QVERIFY(writeFile(file, old));
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(400)));
+    QString message;
+    {
+        // Root ignores permissions, not the file size limit: the write fails
+        // half way.
+        FileSizeLimit limit(4096);
+        QVERIFY(limit.active());
+        try {
+            SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(file));
+        } catch (const AppError &error) {
+            message = error.message();
+        }
+    }
+    QCOMPARE(message, QStringLiteral("Erreur à l'enregistrement du flux"));
+    QCOMPARE(contentOf(file), old);
+    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))));
+}
+
+void SavingTest::realDialog()
+{
+    const QString start = m_dir->filePath(QStringLiteral("depart"));
+    QVERIFY(QDir().mkpath(start));
+    QVERIFY(writeFile(start + QStringLiteral("/fiche.rtf"), "ancien"));
+    QString shownDir;
+    QString shownName;
+    bool questionAsked = false;
+    QObject scope; // ends the pollers with this test
+    WhenModal<QFileDialog>(&scope, [&](QFileDialog *dialog) {
+        shownDir = dialog->directory().absolutePath();
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            dialog->reject();
+            return;
+        }
+        shownName = name->text();
+        name->setText(QStringLiteral("fiche.rtf"));
+        // A question about replacing the file would come as a modal box.
+        WhenModal<QMessageBox>(&scope, [&](QMessageBox *box) {
+            questionAsked = true;
+            box->accept();
+        });
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", start);
+    QCOMPARE(shownDir, start);
+    QCOMPARE(shownName, QStringLiteral("Ent_Rel042_917.rtf"));
+    QVERIFY(!questionAsked);
+    QVERIFY(contentOf(start + QStringLiteral("/fiche.rtf")).startsWith("{\\rtf"));
+    QVERIFY(contentOf(start + QStringLiteral("/fiche_Cor.rtf")).startsWith("{\\rtf"));
+    QCOMPARE(QDir::currentPath(), start);
+}
+
+void SavingTest::libreOfficeReadsTheSameText()
+{
+    if (!HaveTool(QStringLiteral("soffice")))
+        QSKIP("LibreOffice (soffice) is not installed");
+    m_subject->SetRtfText(WorksheetRtf({QStringLiteral("Nom : Prénom : Classe : {x} \\ 5 € œ"),
+                                        QStringLiteral("001/ (+3) + (-4) = "), QString(),
+                                        QStringLiteral("\tfin")}));
+    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+                  choose(m_dir->filePath(QStringLiteral("fiche"))));
+    const QString out = m_dir->filePath(QStringLiteral("txt"));
+    const ToolResult converted = RunTool(
+        QStringLiteral("soffice"),
+        {QStringLiteral("-env:UserInstallation=file://") + m_dir->filePath(QStringLiteral("profile")),
+         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("txt:Text (encoded):UTF8"),
+         QStringLiteral("--outdir"), out, m_dir->filePath(QStringLiteral("fiche.rtf")),
+         m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))},
+        180000);
+    QCOMPARE(converted.exitCode, 0);
+    auto textOf = [](const QString &file) {
+        QString text = QString::fromUtf8(contentOf(file));
+        text.remove(QChar(0xFEFF));
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        while (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text;
+    };
+    auto viewText = [](const RichTextView *view) {
+        QString text = view->ContentText();
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        while (text.endsWith(QLatin1Char('\n')))
+            text.chop(1);
+        return text;
+    };
+    QCOMPARE(textOf(out + QStringLiteral("/fiche.txt")), viewText(m_subject));
+    QCOMPARE(textOf(out + QStringLiteral("/fiche_Cor.txt")), viewText(m_answer));
+}
+
+QTEST_MAIN(SavingTest)
+#include "tst_Saving.moc"
