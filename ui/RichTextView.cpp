@@ -226,11 +226,13 @@ void RichTextView::WriteToFile(const QString &path) const
     const QByteArray bytes = plain ? cp1252::encode(ContentText())
                                    : RtfWriter::write(document(), logicalDpiX());
     // Written beside the target and renamed over it at the end, so a failed
-    // write leaves any earlier file as it was.
+    // write leaves any earlier file as it was. Unbuffered: a buffered write
+    // that fails only when flushed goes unnoticed by commit(), which would
+    // then put a truncated file in place.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw AppError(QStringLiteral("Impossible de créer le fichier %1").arg(path));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError || !file.commit())
         throw AppError(QStringLiteral("Erreur à l'enregistrement du flux"));
 }
 
