@@ -1,19 +1,14 @@
 #include "IniFile.h"
 
+#include "IniDocument.h"
 #include "SettingsError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QList>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace oxeln {
 
@@ -28,171 +23,6 @@ QByteArray encodeOne(QStringView chunk, bool *ok)
     *ok = !encoder.hasError();
     return bytes;
 }
-
-// Case folding of Windows-1252 letters: ASCII, the Latin-1 letters and the
-// few letters of 0x80-0x9F that have both cases.
-uchar foldCase(uchar c)
-{
-    if (c >= 'a' && c <= 'z')
-        return uchar(c - 0x20);
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7)
-        return uchar(c - 0x20);
-    switch (c) {
-    case 0x9A: return 0x8A; // š
-    case 0x9C: return 0x8C; // œ
-    case 0x9E: return 0x8E; // ž
-    case 0xFF: return 0x9F; // ÿ
-    default: return c;
-    }
-}
-
-bool sameName(const QByteArray &a, const QByteArray &b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        if (foldCase(uchar(a[i])) != foldCase(uchar(b[i])))
-            return false;
-    }
-    return true;
-}
-
-struct Line
-{
-    QByteArray text;
-    QByteArray eol; // "\r\n", "\n", or empty on a last line without ending
-};
-
-// The file as lines, each with its own ending, so that writing it back
-// changes nothing but the line that was meant to change.
-class IniDocument
-{
-public:
-    explicit IniDocument(const QByteArray &data)
-    {
-        qsizetype start = 0;
-        while (start < data.size()) {
-            qsizetype nl = data.indexOf('\n', start);
-            if (nl < 0) {
-                m_lines.append({data.mid(start), {}});
-                break;
-            }
-            qsizetype end = nl;
-            QByteArray eol("\n");
-            if (end > start && data[end - 1] == '\r') {
-                --end;
-                eol = "\r\n";
-            }
-            if (m_eol.isEmpty())
-                m_eol = eol;
-            m_lines.append({data.mid(start, end - start), eol});
-            start = nl + 1;
-        }
-        // A file of ours starts with CR LF, as the Windows builds write it.
-        if (m_eol.isEmpty())
-            m_eol = "\r\n";
-    }
-
-    QByteArray toBytes() const
-    {
-        QByteArray out;
-        for (const Line &line : m_lines)
-            out += line.text + line.eol;
-        return out;
-    }
-
-    // Index of the section's header line, or -1.
-    qsizetype findSection(const QByteArray &name) const
-    {
-        for (qsizetype i = 0; i < m_lines.size(); ++i) {
-            if (auto header = sectionName(m_lines[i].text); header && sameName(*header, name))
-                return i;
-        }
-        return -1;
-    }
-
-    // Index of the first line after the section's body.
-    qsizetype sectionEnd(qsizetype header) const
-    {
-        qsizetype i = header + 1;
-        while (i < m_lines.size() && !sectionName(m_lines[i].text))
-            ++i;
-        return i;
-    }
-
-    qsizetype findKey(qsizetype header, const QByteArray &key) const
-    {
-        const qsizetype end = sectionEnd(header);
-        for (qsizetype i = header + 1; i < end; ++i) {
-            const QByteArray &text = m_lines[i].text;
-            if (isKeyLine(text) && sameName(text.left(text.indexOf('=')).trimmed(), key))
-                return i;
-        }
-        return -1;
-    }
-
-    QByteArray valueAt(qsizetype line) const
-    {
-        const QByteArray &text = m_lines[line].text;
-        return text.mid(text.indexOf('=') + 1).trimmed();
-    }
-
-    void setValue(const QByteArray &section, const QByteArray &key, const QByteArray &value)
-    {
-        qsizetype header = findSection(section);
-        if (header < 0) {
-            if (!m_lines.isEmpty()) {
-                endLastLine();
-                if (!m_lines.last().text.trimmed().isEmpty())
-                    m_lines.append({{}, m_eol});
-            }
-            m_lines.append({'[' + section + ']', m_eol});
-            m_lines.append({key + '=' + value, m_eol});
-            return;
-        }
-        if (qsizetype line = findKey(header, key); line >= 0) {
-            QByteArray &text = m_lines[line].text;
-            text = text.left(text.indexOf('=') + 1) + value;
-            return;
-        }
-        qsizetype after = header;
-        const qsizetype end = sectionEnd(header);
-        for (qsizetype i = header + 1; i < end; ++i) {
-            if (isKeyLine(m_lines[i].text))
-                after = i;
-        }
-        if (m_lines[after].eol.isEmpty())
-            m_lines[after].eol = m_eol;
-        m_lines.insert(after + 1, {key + '=' + value, m_eol});
-    }
-
-private:
-    static std::optional<QByteArray> sectionName(const QByteArray &line)
-    {
-        const QByteArray text = line.trimmed();
-        if (!text.startsWith('['))
-            return std::nullopt;
-        const qsizetype close = text.indexOf(']');
-        if (close < 0)
-            return std::nullopt;
-        return text.mid(1, close - 1).trimmed();
-    }
-
-    static bool isKeyLine(const QByteArray &line)
-    {
-        const QByteArray text = line.trimmed();
-        return !text.startsWith(';') && !text.startsWith('[') && text.contains('=');
-    }
-
-    void endLastLine()
-    {
-        if (m_lines.last().eol.isEmpty())
-            m_lines.last().eol = m_eol;
-    }
-
-    QList<Line> m_lines;
-    QByteArray m_eol;
-};
 
 // The file's bytes; nothing when it does not exist or cannot be read.
 std::optional<QByteArray> readBytes(const QString &fileName)
@@ -211,19 +41,6 @@ bool isProtected(const QFileInfo &info)
     constexpr QFileDevice::Permissions anyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     return info.isDir() || !info.isWritable() || !(info.permissions() & anyWrite);
-}
-
-void syncFolder([[maybe_unused]] const QString &fileName)
-{
-#ifdef Q_OS_UNIX
-    // The rename itself reaches the disk only with the folder.
-    const QByteArray folder = QFile::encodeName(QFileInfo(fileName).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-#endif
 }
 
 QString withoutLineBreaks(QString value)
@@ -388,9 +205,11 @@ void TIniFile::writeString(const QString &section, const QString &key, const QSt
     const QByteArray bytes = document.toBytes();
     if (file.write(bytes) != bytes.size())
         failWrite(); // the temporary file is discarded, the old one stays
+    // Flushed to disk before the rename: a power cut leaves the old file or
+    // the new one, never an empty one. The folder itself is not flushed: a
+    // lost rename only brings back the old file.
     if (!file.commit())
         failWrite();
-    syncFolder(m_fileName);
 }
 
 void TIniFile::writeInteger(const QString &section, const QString &key, qint32 value) const

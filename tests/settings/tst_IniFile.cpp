@@ -187,6 +187,7 @@ TEST_F(IniFile, AFailedWriteRaisesTheErrorAndLeavesTheFileAsItWas)
         FAIL() << "no error raised";
     } catch (const SettingsError &error) {
         EXPECT_EQ(error.message(), QStringLiteral("Impossible d'écrire dans ") + missingFolder);
+        EXPECT_EQ(error.message()[13], QChar(0xE9));
     }
 
     const QString folder = m_dir.filePath("folder.ini");
