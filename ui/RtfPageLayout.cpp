@@ -16,6 +16,7 @@ namespace {
 // Lines whose bottom passes the page by less than this still fit: layout
 // arithmetic in floating point must not push the last line out.
 constexpr qreal kTolerance = 0.01;
+constexpr qreal kEdge = 0.25; // reference pixels
 
 } // namespace
 
@@ -121,7 +122,10 @@ int RtfPageLayout::format(QPainter *target, QRect &layoutTwips, int first, bool 
         const QRectF clip(0, top, m_document->textWidth(), bottom - top);
         target->setClipRect(clip, Qt::IntersectClip);
         QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = clip;
+        // The layout draws every line touching its clip: keep the lines that
+        // end exactly at the top or start exactly at the bottom off this page,
+        // or they would be emitted (and extracted from a PDF) twice.
+        context.clip = clip.adjusted(0, kEdge, 0, -kEdge);
         context.palette.setColor(QPalette::Text, Qt::black);
         docLayout->draw(target, context);
         target->restore();

@@ -23,3 +23,4 @@ function(oxeln_view_qtest name)
 endfunction()
 
 oxeln_view_qtest(tst_richtextview)
+oxeln_view_qtest(tst_richtextview_print Qt6::PrintSupport Qt6::Svg)
