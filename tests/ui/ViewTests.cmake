@@ -24,3 +24,7 @@ endfunction()
 
 oxeln_view_qtest(tst_richtextview)
 oxeln_view_qtest(tst_richtextview_print Qt6::PrintSupport Qt6::Svg)
+# LibreOffice as a third-party reader of the files the view writes (skips
+# when soffice is absent; a conversion takes seconds).
+oxeln_view_qtest(tst_richtextview_soffice)
+set_tests_properties(tst_richtextview_soffice PROPERTIES TIMEOUT 600)
