@@ -1,5 +1,7 @@
 #include "OutputTestSupport.h"
 
+#include "Composer.h"
+#include "MarkupToRtf.h"
 #include "Printing.h"
 #include "RichTextView.h"
 
@@ -53,6 +55,31 @@ QByteArray WorksheetRtf(const QStringList &lines)
     return rtf + "}";
 }
 
+SampleWorksheet RealWorksheet(const std::vector<Drill> &drills, int lineCount, int interlineCount, unsigned seed)
+{
+    compose::ComposeOptions options;
+    options.seed = seed;
+    options.lineCount = lineCount;
+    options.interlineCount = interlineCount;
+    for (const Drill drill : drills)
+        options.steps.push_back({drill});
+    const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
+    return {QByteArray::fromStdString(MarkupToRtf(sheet.subject)), QByteArray::fromStdString(MarkupToRtf(sheet.answer)),
+            sheet.referenceCode};
+}
+
+QStringList Words(const QString &text)
+{
+    return text.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+QStringList PdfWords(const QString &pdfFile)
+{
+    const ToolResult text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfFile,
+                                                                  QStringLiteral("-")});
+    return Words(QString::fromUtf8(text.out));
+}
+
 QStringList NumberedLines(int count, int firstNumber)
 {
     QStringList lines;
@@ -82,6 +109,31 @@ int LinesPerPage(const QPageLayout &layout)
     const int next = view.FormatRange(&painter, &printer, used, page, 0, false);
     painter.end();
     return view.document()->findBlock(next).blockNumber();
+}
+
+int PagesOf(RichTextView &view, const QPageLayout &layout)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath(QStringLiteral("measure.pdf")));
+    printer.setPageLayout(layout);
+    QPainter painter(&printer);
+    const QRect page = PrintableAreaTwips(printer);
+    const int end = view.document()->characterCount() - 1;
+    int pages = 0;
+    for (int position = 0; pages < 1000;) {
+        QRect used = page;
+        const int next = view.FormatRange(&painter, &printer, used, page, position, false);
+        ++pages;
+        if (next <= position || next >= end)
+            break;
+        position = next;
+    }
+    painter.end();
+    QRect none;
+    view.FormatRange(nullptr, nullptr, none, none, 0, false);
+    return pages;
 }
 
 ToolResult RunTool(const QString &program, const QStringList &arguments, int timeoutMs)

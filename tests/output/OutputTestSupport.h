@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Worksheet.h"
+
 #include <QApplication>
 #include <QByteArray>
 #include <QList>
@@ -8,10 +10,32 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <string>
+#include <vector>
+
+namespace oxeln {
+class RichTextView;
+}
+
 namespace oxeln::test {
 
 // RTF as the worksheet writes it: its fixed header, one paragraph per line.
 QByteArray WorksheetRtf(const QStringList &lines);
+
+// A worksheet as the drills make it, in RTF: the given drills with line count and interline count, seeded for repeatability.
+struct SampleWorksheet
+{
+    QByteArray subjectRtf;
+    QByteArray answerRtf;
+    std::string referenceCode;
+};
+SampleWorksheet RealWorksheet(const std::vector<Drill> &drills, int lineCount = 30, int interlineCount = 2,
+                              unsigned seed = 20240917);
+
+// The words of a text, and of a PDF file's text: a printout holds exactly
+// the view's words, in order, however its lines wrap.
+QStringList Words(const QString &text);
+QStringList PdfWords(const QString &pdfFile);
 
 // Distinct question-like lines: "001/ (+3) + (-42) = ...".
 QStringList NumberedLines(int count, int firstNumber = 1);
@@ -26,6 +50,9 @@ struct ToolResult
 // Lines of a NumberedLines document that one page holds, as FormatRange lays
 // it out on a 1200 dpi printer with this page layout.
 int LinesPerPage(const QPageLayout &layout);
+
+// Pages of view as FormatRange lays them out with this page layout at 1200 dpi.
+int PagesOf(RichTextView &view, const QPageLayout &layout);
 
 // Runs a command line tool; exitCode -1 when it could not start or timed out.
 ToolResult RunTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000);

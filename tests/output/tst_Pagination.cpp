@@ -27,6 +27,7 @@ private slots:
     void pageCount_data();
     void pageCount();
     void wrappedParagraphsAreNeitherCutNorRepeated();
+    void realWorksheetPrintsAllItsText();
     void pageShorterThanALineEndsTheJob();
     void clickDuringAJobIsRefused();
     void unopenablePrinterIsReported();
@@ -139,6 +140,18 @@ void PaginationTest::wrappedParagraphsAreNeitherCutNorRepeated()
     for (const QString &line : printedLines(printer->outputFileName()))
         printedWords << line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QCOMPARE(printedWords, words);
+}
+
+void PaginationTest::realWorksheetPrintsAllItsText()
+{
+    const SampleWorksheet sheet = RealWorksheet({Drill::Plus, Drill::Divide, Drill::Power, Drill::S2}, 40, 2);
+    m_view->SetRtfText(sheet.answerRtf);
+    auto printer = pdfPrinter(QStringLiteral("worksheet.pdf"));
+    const int pages = PagesOf(*m_view, printer->pageLayout());
+    QVERIFY(pages >= 5);
+    PrintDocument(*printer, *m_view, QStringLiteral("Corrigé"));
+    QCOMPARE(PdfPageCount(printer->outputFileName()), pages);
+    QCOMPARE(PdfWords(printer->outputFileName()), Words(m_view->ContentText()));
 }
 
 void PaginationTest::pageShorterThanALineEndsTheJob()
