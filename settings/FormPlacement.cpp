@@ -4,7 +4,6 @@
 
 #include <QDebug>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScopeGuard>
@@ -67,19 +66,6 @@ qint32 placementFlags(Qt::WindowStates state)
                                                                           : 0;
 }
 
-QMargins marginsBetween(const QRect &frame, const QRect &client)
-{
-    return {client.left() - frame.left(), client.top() - frame.top(),
-            frame.right() - client.right(), frame.bottom() - client.bottom()};
-}
-
-QSize clientSizeFor(const QWidget *window, const QSize &frameSize, const QMargins &margins)
-{
-    return frameSize.shrunkBy(margins)
-        .expandedTo(window->minimumSize())
-        .boundedTo(window->maximumSize());
-}
-
 } // namespace
 
 QString iniPathForExecutable(const QString &executablePath)
@@ -99,10 +85,8 @@ ScreenMetrics primaryScreenMetrics()
 }
 
 TFormPlacement::TFormPlacement(QWidget *window)
-    : QObject(window), m_window(window)
+    : QObject(window), m_window(window), m_frame(new WindowFrame(window, this))
 {
-    if (window)
-        window->installEventFilter(this);
 }
 
 TFormPlacement::~TFormPlacement() = default;
@@ -221,64 +205,6 @@ ScreenMetrics TFormPlacement::screenMetrics() const
     return m_screenProvider ? m_screenProvider() : primaryScreenMetrics();
 }
 
-QMargins TFormPlacement::frameMargins() const
-{
-    const QMargins current = marginsBetween(m_window->frameGeometry(), m_window->geometry());
-    return current.isNull() ? m_knownMargins : current;
-}
-
-// The outer rectangle the window has, or returns to, in the normal state.
-QRect TFormPlacement::normalFrameRect() const
-{
-    const QMargins margins = frameMargins();
-    if (m_pendingFrame && !margins.isNull()) {
-        // Still maximized since the restore: its normal size was set before
-        // the frame was known, so the stored rectangle is the true one.
-        return {m_pendingFrame->topLeft(),
-                clientSizeFor(m_window, m_pendingFrame->size(), margins).grownBy(margins)};
-    }
-    QRect client = m_window->geometry();
-    if (m_window->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
-        const QRect normal = m_window->normalGeometry();
-        if (normal.isValid())
-            client = normal;
-    }
-    return client.marginsAdded(margins);
-}
-
-void TFormPlacement::applyFrameRect(const QRect &frame)
-{
-    const QMargins margins = frameMargins();
-    m_window->resize(clientSizeFor(m_window, frame.size(), margins));
-    m_window->move(frame.topLeft());
-    // Without a known frame the client area took the frame's size; it is
-    // corrected when the window manager tells the frame's extents.
-    if (margins.isNull())
-        m_pendingFrame = frame;
-    else
-        m_pendingFrame.reset();
-}
-
-bool TFormPlacement::eventFilter(QObject *watched, QEvent *event)
-{
-    const QEvent::Type type = event->type();
-    if (watched == m_window
-        && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::WindowStateChange)
-        && !(m_window->windowState() & SizeStates)) {
-        const QMargins margins = marginsBetween(m_window->frameGeometry(), m_window->geometry());
-        if (!margins.isNull()) {
-            m_knownMargins = margins;
-            if (m_pendingFrame) {
-                const QRect frame = *m_pendingFrame;
-                m_pendingFrame.reset();
-                m_window->resize(clientSizeFor(m_window, frame.size(), margins));
-                m_window->move(frame.topLeft());
-            }
-        }
-    }
-    return QObject::eventFilter(watched, event);
-}
-
 void TFormPlacement::savePlacement()
 {
     if (!m_window)
@@ -307,7 +233,7 @@ void TFormPlacement::savePlacement()
     writeValue(QStringLiteral("MinMaxPos") + suffix, minMax);
     writeValue(QStringLiteral("MinMaxPos"), minMax);
 
-    const QRect normal = normalFrameRect();
+    const QRect normal = m_frame->normalRect();
     const QString normPos = quoteIniValue(
         formatFour(normal.left(), normal.top(), qint64(normal.left()) + normal.width(),
                    qint64(normal.top()) + normal.height()));
@@ -341,7 +267,7 @@ void TFormPlacement::restorePlacement()
     if (!minMax.isEmpty())
         found = true;
 
-    const QRect current = normalFrameRect();
+    const QRect current = m_frame->normalRect();
     std::array<qint64, 4> edges{current.left(), current.top(),
                                 qint64(current.left()) + current.width(),
                                 qint64(current.top()) + current.height()};
@@ -357,7 +283,7 @@ void TFormPlacement::restorePlacement()
     if (found && edges[2] > edges[0]) {
         const QSize size(int(std::min(edges[2] - edges[0], CoordinateLimit)),
                          int(std::clamp<qint64>(edges[3] - edges[1], 0, CoordinateLimit)));
-        applyFrameRect(QRect(QPoint(int(edges[0]), int(edges[1])), size));
+        m_frame->place(QRect(QPoint(int(edges[0]), int(edges[1])), size));
     }
 
     readStateHalf(flags);

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "IniFile.h"
+#include "WindowFrame.h"
 
-#include <QMargins>
 #include <QObject>
 #include <QPointer>
 #include <QRect>
@@ -116,13 +116,8 @@ protected:
     bool isDestroying() const { return m_destroying; }
     void reportError(const QString &message) const;
 
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     ScreenMetrics screenMetrics() const;
-    QMargins frameMargins() const;
-    QRect normalFrameRect() const;
-    void applyFrameRect(const QRect &frame);
     void readStateHalf(qint32 flags);
     void runHook(const std::function<void()> &action);
 
@@ -141,11 +136,7 @@ private:
     bool m_lossyWrite = false;
 
     std::optional<TIniFile> m_ini;
-    // Frame extents become known only once the window is on screen (X11):
-    // the stored frame rectangle is kept until they are, to size the client
-    // area so that the frame has the stored size.
-    std::optional<QRect> m_pendingFrame;
-    QMargins m_knownMargins;
+    WindowFrame *m_frame = nullptr;
 };
 
 } // namespace oxeln
