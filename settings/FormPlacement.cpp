@@ -87,6 +87,7 @@ ScreenMetrics primaryScreenMetrics()
 TFormPlacement::TFormPlacement(QWidget *window)
     : QObject(window), m_window(window), m_frame(new WindowFrame(window, this))
 {
+    Q_ASSERT(window);
 }
 
 TFormPlacement::~TFormPlacement() = default;
