@@ -1,10 +1,21 @@
 // oxeln-compose: a worksheet and its answer key from the command line.
 #include "Composer.h"
+#include "QtFormats.h"
+
+#include <QApplication>
 
 #include <iostream>
 
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    return oxeln::compose::runComposer(args, std::cout, std::cerr, oxeln::compose::standardFormats());
+    // The rich text views behind "pdf" and "txt" need an application; it
+    // sees none of the composer's arguments.
+    oxeln::compose::prepareHeadlessQt();
+    int qtArgc = 1;
+    QApplication application(qtArgc, argv);
+    std::vector<oxeln::compose::OutputFormat> formats = oxeln::compose::standardFormats();
+    for (oxeln::compose::OutputFormat &format : oxeln::compose::qtFormats())
+        formats.push_back(std::move(format));
+    return oxeln::compose::runComposer(args, std::cout, std::cerr, formats);
 }
