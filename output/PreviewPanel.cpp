@@ -80,6 +80,7 @@ PreviewPanel::PreviewPanel(QWidget *parent)
     setWidgetResizable(true);
     setWidget(content);
     fillBackground(this, palette().color(QPalette::Button));
+    hide();
 }
 
 PreviewPanel::~PreviewPanel()

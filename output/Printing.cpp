@@ -89,7 +89,13 @@ void PrintDocument(RichTextView &view, const QString &title)
 {
     if (s_jobOpen)
         throw jobAlreadyOpen();
-    PrintDocument(CurrentPrinter(), view, title);
+    QPrinter &printer = CurrentPrinter();
+    // A queue removed since it was chosen would swallow the job without a
+    // word: the spooler's answer never reaches us.
+    if (printer.outputFormat() == QPrinter::NativeFormat
+        && !QPrinterInfo::availablePrinterNames().contains(printer.printerName()))
+        throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
+    PrintDocument(printer, view, title);
 }
 
 void PrintDocument(QPrinter &printer, RichTextView &view, const QString &title)

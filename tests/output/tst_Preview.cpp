@@ -89,7 +89,6 @@ void PreviewTest::init()
     m_window->resize(800, 600);
     m_subject = new RichTextView(m_window.get());
     m_panel = new PreviewPanel(m_window.get());
-    m_panel->hide();
     m_window->show();
     m_dir = std::make_unique<QTemporaryDir>();
     m_oldDir = QDir::currentPath();
@@ -296,6 +295,7 @@ void PreviewTest::panelContent()
     QFETCH(QRect, geometry);
     QFETCH(QString, text);
     QCOMPARE(m_panel->objectName(), QStringLiteral("ScrollBox1"));
+    QVERIFY(m_panel->isHidden());
     QCOMPARE(m_panel->minimumWidth(), 493);
     QCOMPARE(m_panel->maximumWidth(), 493);
     QCOMPARE(m_panel->widget()->height(), 1325);

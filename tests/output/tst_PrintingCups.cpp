@@ -30,6 +30,7 @@ private slots:
     void copies();
     void emptySubjectPrintsNothing();
     void everyCopyHoldsEveryPage();
+    void removedPrinterIsRefused();
     void dialogChoosesPrinterAndCopies();
     void cancelledDialogKeepsPrinter();
 
@@ -148,6 +149,29 @@ void PrintingCupsTest::everyCopyHoldsEveryPage()
         QCOMPARE(PdfPageCount(document), 3);
         QCOMPARE(PdfWords(document), Words(view->ContentText()));
     }
+}
+
+void PrintingCupsTest::removedPrinterIsRefused()
+{
+    // A queue chosen, then removed from the scheduler.
+    QCOMPARE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-p"), QStringLiteral("OxelnGone"),
+                                                 QStringLiteral("-v"), QStringLiteral("file:///dev/null"),
+                                                 QStringLiteral("-E")})
+                 .exitCode,
+             0);
+    CurrentPrinter().setPrinterName(QStringLiteral("OxelnGone"));
+    QCOMPARE(CurrentPrinter().printerName(), QStringLiteral("OxelnGone"));
+    QCOMPARE(RunTool(QStringLiteral("lpadmin"), {QStringLiteral("-x"), QStringLiteral("OxelnGone")}).exitCode, 0);
+
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
+    const int last = LastCupsJobId();
+    try {
+        PrintWorksheet(*m_subject, *m_answer, 2, 2, true);
+        QFAIL("printing to a removed queue");
+    } catch (const AppError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Imprimante sélectionnée incorrecte"));
+    }
+    QCOMPARE(newJobNames(last), QStringList{});
 }
 
 void PrintingCupsTest::driveDialog(const QString &printer, int copies, bool accept)
