@@ -61,6 +61,7 @@ std::unique_ptr<QTextDocument> RichTextView::newDocument() const
 
 void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
 {
+    m_reader.reset();
     // The view owns its document as a child; setDocument deletes the old one.
     document->setParent(this);
     m_muted = true;
@@ -74,17 +75,34 @@ void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
 void RichTextView::contentChanged()
 {
     ++m_serial;
-    if (!m_muted)
+    if (!m_muted) {
+        m_reader.reset(); // edited: no longer what was read
         emit OnChange();
+    }
 }
 
 void RichTextView::SetRtfText(const QByteArray &rtf)
 {
     if (plainTextEquals(rtf))
         return;
+    if (m_reader && m_readerSerial == m_serial && m_reader->canResume(rtf)) {
+        // The same document grown at its end: append the new part in place.
+        m_muted = true;
+        m_reader->resume(rtf);
+        m_muted = false;
+        ++m_serial;
+        m_readerSerial = m_serial;
+        m_pageLayout.reset();
+        // As after a full replacement: caret at the start, top in view.
+        moveCursor(QTextCursor::Start);
+        emit OnChange();
+        return;
+    }
+    m_reader.reset();
     auto document = newDocument();
+    std::unique_ptr<RtfReader> reader;
     if (RtfReader::isRtf(rtf)) {
-        RtfReader::read(rtf, document.get(), logicalDpiX());
+        reader = std::make_unique<RtfReader>(rtf, document.get(), logicalDpiX());
     } else {
         // Not RTF: shown as the plain text it is.
         QTextCursor cursor(document.get());
@@ -98,6 +116,8 @@ void RichTextView::SetRtfText(const QByteArray &rtf)
         }
     }
     installDocument(std::move(document));
+    m_reader = std::move(reader);
+    m_readerSerial = m_serial;
 }
 
 void RichTextView::SetPlainContent(const QString &text)

@@ -13,6 +13,8 @@ class QTextDocument;
 
 namespace oxeln {
 
+class RtfReader;
+
 // The rich text view behind RxE1 (subject) and RxE2 (answer key): a
 // QTextEdit that reads and writes RTF and lays out pages for printing.
 class RichTextView : public QTextEdit
@@ -88,6 +90,10 @@ private:
     void contentChanged();
 
     std::unique_ptr<PageLayout> m_pageLayout;
+    // The reading of the RTF shown, kept while the content stays as read: a
+    // longer version of the same RTF (the next drill) only appends its end.
+    std::unique_ptr<RtfReader> m_reader;
+    quint64 m_readerSerial = 0;
     bool m_muted = false;     // replacing the document: OnChange fires once, afterwards
     quint64 m_serial = 0;     // counts content changes, to know when the page layout is stale
 };

@@ -51,20 +51,34 @@ Builder::~Builder() = default;
 
 void Builder::tablesChanged()
 {
+    flush();
     m_codePageFont = -2;
     m_formats.clear();
+    m_markSet = false;
+}
+
+QHash<int, FontEntry> &Builder::editFonts()
+{
+    tablesChanged();
+    return m_fonts;
+}
+
+QList<QColor> &Builder::editColors()
+{
+    tablesChanged();
+    return m_colors;
 }
 
 void Builder::setAnsiCodePage(int codePage)
 {
-    m_ansiCodePage = codePage;
     tablesChanged();
+    m_ansiCodePage = codePage;
 }
 
 void Builder::setDefaultFont(int font)
 {
-    m_defaultFont = font;
     tablesChanged();
+    m_defaultFont = font;
 }
 
 void Builder::appendByte(const CharState &state, std::uint8_t byte)
@@ -86,6 +100,29 @@ void Builder::appendByte(const CharState &state, std::uint8_t byte)
         m_bytes.append(char(byte));
         m_bytesCodePage = cp;
     }
+}
+
+void Builder::appendBytes(const CharState &state, const char *bytes, qsizetype count)
+{
+    const int cp = codePage(state);
+    if (cp != 1252 && cp != kSymbolCodePage) {
+        for (qsizetype i = 0; i < count; ++i)
+            appendByte(state, std::uint8_t(bytes[i]));
+        return;
+    }
+    prepare(state);
+    decodePendingBytes();
+    const qsizetype start = m_buffer.size();
+    m_buffer.resize(start + count);
+    QChar *out = m_buffer.data() + start;
+    for (qsizetype i = 0; i < count; ++i) {
+        const auto b = std::uint8_t(bytes[i]);
+        if (b >= 0x20)
+            *out++ = QChar(cp == 1252 ? cp1252::toUnicode(b) : char16_t(0xF000 | b));
+        else if (b == '\t')
+            *out++ = QChar(u'\t');
+    }
+    m_buffer.truncate(out - m_buffer.constData());
 }
 
 void Builder::appendChar(const CharState &state, char16_t c)
@@ -110,10 +147,14 @@ void Builder::paragraph(const CharState &state, Align align)
     endBlock(state, align);
     m_cursor.insertBlock(QTextBlockFormat(), format(state));
     m_blockHasText = false;
+    m_markState = state;
+    m_markSet = true;
+    m_blockAlign = Align::Left;
 }
 
 void Builder::finish(const CharState &state, Align align)
 {
+    m_finishedEarly = !m_bytes.isEmpty();
     endBlock(state, align);
 }
 
@@ -121,14 +162,19 @@ void Builder::endBlock(const CharState &state, Align align)
 {
     flush();
     // An empty paragraph takes its height from its mark's format.
-    if (!m_blockHasText)
+    if (!m_blockHasText && (!m_markSet || state != m_markState)) {
         m_cursor.setBlockCharFormat(format(state));
-    if (align != Align::Left) {
+        m_markState = state;
+        m_markSet = true;
+    }
+    if (align != m_blockAlign) {
         QTextBlockFormat block = m_cursor.blockFormat();
-        block.setAlignment(align == Align::Right    ? Qt::AlignRight
+        block.setAlignment(align == Align::Left     ? Qt::AlignLeft
+                           : align == Align::Right  ? Qt::AlignRight
                            : align == Align::Center ? Qt::AlignHCenter
                                                     : Qt::AlignJustify);
         m_cursor.setBlockFormat(block);
+        m_blockAlign = align;
     }
 }
 

@@ -60,25 +60,32 @@ public:
     Builder(const Builder &) = delete;
     Builder &operator=(const Builder &) = delete;
 
-    QHash<int, FontEntry> &fonts() { return m_fonts; }
-    QList<QColor> &colors() { return m_colors; }
-    // Call after changing the tables or the defaults below.
-    void tablesChanged();
+    // The tables, for changing: text read so far is inserted first, so
+    // that it keeps the formats it was read with.
+    QHash<int, FontEntry> &editFonts();
+    QList<QColor> &editColors();
     void setAnsiCodePage(int codePage);
     void setDefaultFont(int font);
 
     // A byte in the code page of the state's font.
     void appendByte(const CharState &state, std::uint8_t byte);
+    // A run of such bytes, all in one format.
+    void appendBytes(const CharState &state, const char *bytes, qsizetype count);
     // A character; those the document model would take as structure
     // (controls other than tab, paragraph and frame marks) are dropped.
     void appendChar(const CharState &state, char16_t c);
     void appendSurrogatePair(const CharState &state, char16_t high, char16_t low);
     // Ends the current paragraph; state is its mark's format.
     void paragraph(const CharState &state, Align align);
-    // Ends the last paragraph.
+    // Ends the text read so far: the last paragraph stays open, and more
+    // text may follow (reading a longer version of the same document).
     void finish(const CharState &state, Align align);
+    // True when finish() had to complete something that more input could
+    // have continued (half of a multi-byte character).
+    bool finishedEarly() const { return m_finishedEarly; }
 
 private:
+    void tablesChanged();
     void prepare(const CharState &state);
     void decodePendingBytes();
     void flush();
@@ -98,6 +105,12 @@ private:
     int m_bytesCodePage = 0;
     CharState m_bufferState;
     bool m_blockHasText = false;
+    // Format of the current paragraph's mark and its alignment, as set in
+    // the document: set again only when they change.
+    CharState m_markState;
+    bool m_markSet = false;
+    Align m_blockAlign = Align::Left;
+    bool m_finishedEarly = false;
 
     int m_codePageFont = -2; // font whose code page m_codePage holds
     int m_codePage = 1252;

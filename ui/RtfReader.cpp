@@ -49,8 +49,13 @@ public:
         m_stack.emplace_back();
     }
 
-    // Returns the default tab stop in twips.
-    int run(const QByteArray &rtf);
+    // Reads data from offset start to its end, or to its final "}".
+    void run(const QByteArray &data, qsizetype start);
+    int defTabTwips() const { return m_defTabTwips; }
+    // Offset of the final "}" where reading stopped, -1 when there was none.
+    qsizetype stop() const { return m_stop; }
+    // Whether more input could continue exactly where reading stopped.
+    bool resumable() const { return m_stop > 0 && !m_openEnd; }
 
 private:
     GroupState &top() { return m_stack.back(); }
@@ -75,6 +80,8 @@ private:
     int m_skip = 0;     // fallback units still to skip after \u
     char16_t m_pendingHigh = 0;
     int m_defTabTwips = kDefaultTabTwips;
+    qsizetype m_stop = -1;
+    bool m_openEnd = false; // the last token or character was cut short
 
     int m_fontId = -1;
     QString m_fontName;
@@ -82,10 +89,17 @@ private:
     bool m_colorSet = false;
 };
 
-int Reader::run(const QByteArray &rtf)
+void Reader::run(const QByteArray &data, qsizetype start)
 {
-    rtf::Tokenizer tokenizer(rtf.constData(), rtf.size());
+    rtf::Tokenizer tokenizer(data.constData(), data.size(), start);
+    m_stop = -1;
+    bool lastOpen = false;
     for (Token token = tokenizer.next(); token.kind != Token::Kind::End; token = tokenizer.next()) {
+        if (token.kind == Token::Kind::GroupClose && tokenizer.atTail()) {
+            m_stop = tokenizer.offset() - 1; // the document's last "}": nothing visible follows
+            break;
+        }
+        lastOpen = token.open;
         if (m_skip > 0) {
             // Fallback after \uN: each byte, \'hh or control counts one.
             if (token.kind == Token::Kind::GroupOpen || token.kind == Token::Kind::GroupClose) {
@@ -109,21 +123,26 @@ int Reader::run(const QByteArray &rtf)
         case Token::Kind::Symbol: symbol(token.symbol); break;
         case Token::Kind::Hex: byte(token.byte); break;
         case Token::Kind::Text:
-            for (qsizetype i = 0; i < token.textSize; ++i)
-                byte(std::uint8_t(token.text[i]));
+            if (inText() && !m_pendingHigh) {
+                m_builder.appendBytes(top().chr, token.text, token.textSize);
+            } else {
+                for (qsizetype i = 0; i < token.textSize; ++i)
+                    byte(std::uint8_t(token.text[i]));
+            }
             break;
         case Token::Kind::End: break;
         }
     }
+    m_openEnd = lastOpen || m_pendingHigh != 0;
     dropPendingHigh();
-    // The last paragraph ends in the innermost group that holds text.
+    // The text so far ends in the innermost group that holds text.
     for (auto it = m_stack.rbegin(); it != m_stack.rend(); ++it) {
         if (it->dest == Destination::Text || it + 1 == m_stack.rend()) {
             m_builder.finish(it->chr, it->align);
             break;
         }
     }
-    return m_defTabTwips;
+    m_openEnd = m_openEnd || m_builder.finishedEarly();
 }
 
 void Reader::openGroup()
@@ -218,8 +237,7 @@ void Reader::word(const Token &token)
         return;
     case Keyword::ColorTable:
         g.dest = Destination::ColorTable;
-        m_builder.colors().clear();
-        m_builder.tablesChanged();
+        m_builder.editColors().clear();
         m_colorSet = false;
         return;
     case Keyword::SkipDestination: g.dest = Destination::Skip; return;
@@ -227,15 +245,18 @@ void Reader::word(const Token &token)
     }
 
     if (g.dest == Destination::FontTable) {
-        auto &fonts = m_builder.fonts();
         if (k == Keyword::F) {
             if (!m_fontName.isEmpty())
                 commitFont();
             m_fontId = token.hasParam ? param : 0;
-            fonts[m_fontId].name.clear();
-            m_builder.tablesChanged();
+            m_builder.editFonts()[m_fontId].name.clear();
             return;
         }
+        if (k != Keyword::FCharset && k != Keyword::Cpg && k != Keyword::FRoman && k != Keyword::FSwiss
+            && k != Keyword::FModern) {
+            return;
+        }
+        auto &fonts = m_builder.editFonts();
         const auto entry = fonts.find(m_fontId);
         if (entry == fonts.end())
             return;
@@ -244,10 +265,8 @@ void Reader::word(const Token &token)
         case Keyword::Cpg: entry->codePage = param; break;
         case Keyword::FRoman: entry->hint = QFont::Serif; break;
         case Keyword::FSwiss: entry->hint = QFont::SansSerif; break;
-        case Keyword::FModern: entry->hint = QFont::TypeWriter; break;
-        default: return;
+        default: entry->hint = QFont::TypeWriter; break;
         }
-        m_builder.tablesChanged();
         return;
     }
     if (g.dest == Destination::ColorTable) {
@@ -403,21 +422,47 @@ void Reader::commitFont()
     m_fontName.clear();
     if (name.isEmpty() && m_fontId == -1)
         return;
-    auto &entry = m_builder.fonts()[m_fontId];
     if (!name.isEmpty())
-        entry.name = name;
-    m_builder.tablesChanged();
+        m_builder.editFonts()[m_fontId].name = name;
 }
 
 void Reader::commitColor()
 {
-    m_builder.colors().append(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+    m_builder.editColors().append(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
     m_red = m_green = m_blue = 0;
     m_colorSet = false;
-    m_builder.tablesChanged();
 }
 
 } // namespace
+
+class RtfReader::Impl
+{
+public:
+    Impl(QTextDocument *document, qreal dpi) : reader(document), document(document), dpi(dpi) {}
+
+    void read(const QByteArray &data, qsizetype start)
+    {
+        const bool undo = document->isUndoRedoEnabled();
+        document->setUndoRedoEnabled(false);
+        {
+            QTextCursor batch(document);
+            batch.beginEditBlock();
+            reader.run(data, start);
+            batch.endEditBlock();
+        }
+        QTextOption option = document->defaultTextOption();
+        option.setTabStopDistance(reader.defTabTwips() * dpi / 1440.0);
+        document->setDefaultTextOption(option);
+        document->setUndoRedoEnabled(undo);
+        source = data;
+        source.detach(); // compared with later versions: must not be borrowed bytes
+    }
+
+    Reader reader;
+    QTextDocument *document;
+    qreal dpi;
+    QByteArray source;
+};
 
 bool RtfReader::isRtf(const QByteArray &data)
 {
@@ -426,21 +471,32 @@ bool RtfReader::isRtf(const QByteArray &data)
 
 void RtfReader::read(const QByteArray &rtf, QTextDocument *document, qreal dpi)
 {
+    RtfReader reader(rtf, document, dpi);
+}
+
+RtfReader::RtfReader(const QByteArray &rtf, QTextDocument *document, qreal dpi)
+{
     const bool undo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
     document->clear();
-    int defTabTwips = kDefaultTabTwips;
-    {
-        QTextCursor batch(document);
-        batch.beginEditBlock();
-        Reader reader(document);
-        defTabTwips = reader.run(rtf);
-        batch.endEditBlock();
-    }
-    QTextOption option = document->defaultTextOption();
-    option.setTabStopDistance(defTabTwips * dpi / 1440.0);
-    document->setDefaultTextOption(option);
     document->setUndoRedoEnabled(undo);
+    m_impl = std::make_unique<Impl>(document, dpi);
+    m_impl->read(rtf, 0);
+}
+
+RtfReader::~RtfReader() = default;
+
+bool RtfReader::canResume(const QByteArray &longer) const
+{
+    const qsizetype stop = m_impl->reader.stop();
+    return m_impl->reader.resumable() && longer.size() > stop
+        && QByteArrayView(longer).first(stop) == QByteArrayView(m_impl->source).first(stop);
+}
+
+void RtfReader::resume(const QByteArray &longer)
+{
+    Q_ASSERT(canResume(longer));
+    m_impl->read(longer, m_impl->reader.stop());
 }
 
 } // namespace oxeln

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QtGlobal>
 
+#include <memory>
+
 class QTextDocument;
 
 namespace oxeln {
@@ -16,6 +18,11 @@ namespace oxeln {
 // deeper than kMaxDepth is counted, and its control words are ignored), a
 // "}" that would close the outermost group is ignored, input ending anywhere
 // keeps the text read so far, and the work is linear in the input size.
+//
+// The final "}" of a document closes nothing visible, so reading stops just
+// before it. A longer version of the same document, one that begins with
+// everything before that "}", can then be read by appending only the rest:
+// a worksheet grows by a drill at a time and is shown whole after each.
 class RtfReader
 {
 public:
@@ -28,6 +35,23 @@ public:
     // RTF document. dpi converts the default tab stop from twips to the
     // document's pixels. Undo is off while reading and restored afterwards.
     static void read(const QByteArray &rtf, QTextDocument *document, qreal dpi = 96.0);
+
+    // The same, keeping the reader's state for resume(). The document must
+    // not change in between.
+    RtfReader(const QByteArray &rtf, QTextDocument *document, qreal dpi = 96.0);
+    ~RtfReader();
+    RtfReader(const RtfReader &) = delete;
+    RtfReader &operator=(const RtfReader &) = delete;
+
+    // True when longer continues what was read, so that resume(longer)
+    // gives the document that reading longer from scratch gives.
+    bool canResume(const QByteArray &longer) const;
+    // Appends to the document what longer holds beyond the text read.
+    void resume(const QByteArray &longer);
+
+private:
+    class Impl;
+    std::unique_ptr<Impl> m_impl;
 };
 
 } // namespace oxeln

@@ -27,11 +27,25 @@ int hexValue(char c)
     return -1;
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\r' || c == '\n' || c == '\t' || c == '\0';
+}
+
 } // namespace
+
+Tokenizer::Tokenizer(const char *data, qsizetype size, qsizetype start)
+    : m_begin(data), m_pos(data + qBound<qsizetype>(0, start, size)), m_end(data + size), m_tail(m_end)
+{
+    while (m_tail > m_pos && isBlank(m_tail[-1]))
+        --m_tail;
+}
 
 Token Tokenizer::next()
 {
     Token token;
+    const bool afterMinusWord = m_wordBeforeMinus;
+    m_wordBeforeMinus = false;
     while (m_pos < m_end) {
         const char c = *m_pos;
         if (c == '\r' || c == '\n') {
@@ -60,7 +74,8 @@ Token Tokenizer::next()
             ++m_pos;
             if (s == '\'') {
                 int value = -1;
-                for (int i = 0; i < 2 && m_pos < m_end; ++i) {
+                int digits = 0;
+                for (; digits < 2 && m_pos < m_end; ++digits) {
                     const int h = hexValue(*m_pos);
                     if (h < 0)
                         break;
@@ -70,9 +85,11 @@ Token Tokenizer::next()
                 if (value < 0) {
                     token.kind = Token::Kind::Symbol;
                     token.symbol = '\'';
+                    token.open = true;
                 } else {
                     token.kind = Token::Kind::Hex;
                     token.byte = static_cast<std::uint8_t>(value);
+                    token.open = digits < 2;
                 }
                 return token;
             }
@@ -91,6 +108,8 @@ Token Tokenizer::next()
         token.kind = Token::Kind::Text;
         token.text = start;
         token.textSize = m_pos - start;
+        // A word then a lone "-": digits that came later would be its parameter.
+        token.open = afterMinusWord && token.textSize == 1;
         return token;
     }
     return token;
@@ -132,10 +151,15 @@ void Tokenizer::readWord(Token &token)
         token.hasParam = true;
         token.param = static_cast<std::int32_t>(value);
     }
-    if (m_pos < m_end && *m_pos == ' ')
+    if (m_pos < m_end && *m_pos == ' ') {
         ++m_pos;
+    } else {
+        token.open = true;
+        m_wordBeforeMinus = !token.hasParam && m_pos < m_end && *m_pos == '-';
+    }
 
     if (!token.nameTooLong && token.name == "bin") {
+        token.open = true;
         // Binary data follows: skip it whole, whatever bytes it holds.
         const qsizetype count = token.hasParam && token.param > 0 ? token.param : 0;
         m_pos += qMin(count, qsizetype(m_end - m_pos));

@@ -22,6 +22,9 @@ struct Token
     Kind kind = Kind::End;
     bool hasParam = false;
     bool nameTooLong = false; // the word had more letters than kept; never a known word
+    // The token could have gone on had the input been longer: a word not
+    // ended by its space, \' with fewer than two digits, \bin.
+    bool open = false;
     char symbol = 0;
     std::uint8_t byte = 0;
     std::int32_t param = 0;
@@ -38,16 +41,24 @@ class Tokenizer
 public:
     static constexpr int kMaxNameLength = 32;
 
-    Tokenizer(const char *data, qsizetype size) : m_pos(data), m_end(data + size) {}
+    // Tokens of data from offset start on.
+    Tokenizer(const char *data, qsizetype size, qsizetype start = 0);
 
     Token next();
+    // Offset of the next byte to read.
+    qsizetype offset() const { return m_pos - m_begin; }
+    // True when nothing but blanks (spaces, CR, LF, tabs, NULs) is left.
+    bool atTail() const { return m_pos >= m_tail; }
 
 private:
     void readWord(Token &token);
 
+    const char *m_begin;
     const char *m_pos;
     const char *m_end;
+    const char *m_tail; // start of the trailing blanks
     char m_name[kMaxNameLength] = {};
+    bool m_wordBeforeMinus = false; // the last word stopped at a "-" that no digit followed
 };
 
 } // namespace oxeln::rtf

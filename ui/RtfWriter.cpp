@@ -229,7 +229,7 @@ void Writer::writeText(const QString &text, bool symbol)
 {
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
-        if (c >= 0x20 && c < 0x80) {
+        if (c >= 0x20 && c < 0x80 && !symbol) {
             if (c == '\\' || c == '{' || c == '}')
                 m_body += '\\';
             m_body += char(c);
@@ -245,8 +245,15 @@ void Writer::writeText(const QString &text, bool symbol)
         }
         if (c < 0x20 || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1)
             continue; // structure, not text
-        int byte = symbol && c >= 0xF020 && c <= 0xF0FF ? (c & 0xFF) : cp1252::fromUnicode(c);
-        if (byte >= 0x80) {
+        // In a Symbol-charset font every byte reads as U+F0hh: only those
+        // characters are bytes there, the rest must be written as \u.
+        const int byte = !symbol                        ? cp1252::fromUnicode(c)
+                         : c >= 0xF020 && c <= 0xF0FF ? (c & 0xFF)
+                                                       : -1;
+        if (byte == '\\' || byte == '{' || byte == '}') {
+            m_body += '\\';
+            m_body += char(byte);
+        } else if (byte >= 0x80) {
             static constexpr char kHex[] = "0123456789abcdef";
             m_body += "\\'";
             m_body += kHex[byte >> 4];

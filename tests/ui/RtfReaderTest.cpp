@@ -404,3 +404,77 @@ TEST(RtfReaderForeign, WordProcessorDocumentWithTablesListsAndMetadata)
     EXPECT_EQ(formatAt(*d, 8).fontWeight(), QFont::Bold);
     EXPECT_EQ(formatAt(*d, 8).background().color(), kYellow);
 }
+
+// A worksheet grows a drill at a time: reading the longer RTF by appending
+// its new end must give what reading it from scratch gives.
+TEST(RtfReaderResume, AppendingTheNextDrillsEqualsReadingFromScratch)
+{
+    QByteArray markup = samples::answerHeader("Ref 042_917", "T1", "T2", "T3");
+    QTextDocument grown;
+    std::unique_ptr<RtfReader> reader;
+    for (int drill = 0; drill < 3; ++drill) {
+        for (int line = 1; line <= 10; ++line) {
+            const int n = drill * 10 + line;
+            markup += samples::additionAnswerLine(n, {{{n, -n}, {2 * n, 7}, {-n, -1}, {50, -n}}}, 2);
+        }
+        const QByteArray rtf = samples::markupToRtf(markup);
+        if (!reader) {
+            reader = std::make_unique<RtfReader>(rtf, &grown);
+        } else {
+            ASSERT_TRUE(reader->canResume(rtf)) << drill;
+            reader->resume(rtf);
+        }
+        const auto fresh = readRtf(rtf);
+        ASSERT_EQ(blockTexts(grown), blockTexts(*fresh)) << drill;
+        const QList<TextRun> a = runs(grown);
+        const QList<TextRun> b = runs(*fresh);
+        ASSERT_EQ(a.size(), b.size());
+        for (qsizetype i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].text, b[i].text);
+            EXPECT_EQ(a[i].format, b[i].format) << a[i].text.toStdString();
+        }
+        EXPECT_EQ(grown.lastBlock().charFormat(), fresh->lastBlock().charFormat());
+    }
+}
+
+TEST(RtfReaderResume, OnlyAContinuationOfTheSameTextResumes)
+{
+    QTextDocument doc;
+    const RtfReader reader("{\\rtf1 \\b a\\par }", &doc);
+    EXPECT_TRUE(reader.canResume("{\\rtf1 \\b a\\par b}"));
+    EXPECT_FALSE(reader.canResume("{\\rtf1 \\b x\\par b}"));  // differs before the end
+    EXPECT_FALSE(reader.canResume("{\\rtf1 \\b a\\par "));     // not longer
+    // The text read was cut short at its end: more input could change it.
+    const auto cannot = [](const QByteArray &first, const QByteArray &longer) {
+        QTextDocument d;
+        return !RtfReader(first, &d).canResume(longer);
+    };
+    EXPECT_TRUE(cannot("{\\rtf1 a\\par}", "{\\rtf1 a\\pard b}"));         // a word without its space
+    EXPECT_TRUE(cannot("{\\rtf1 a\\fs2}", "{\\rtf1 a\\fs24 b}"));
+    EXPECT_TRUE(cannot("{\\rtf1 a\\'e}", "{\\rtf1 a\\'e9}"));
+    EXPECT_TRUE(cannot("{\\rtf1 a\\u-10179?}", "{\\rtf1 a\\u-10179?\\u-8704?}")); // half a pair
+    EXPECT_TRUE(cannot("{\\rtf1 a\\}", "{\\rtf1 a\\}b}"));               // no final "}"
+    EXPECT_TRUE(cannot("{\\rtf1 a\\u-}", "{\\rtf1 a\\u-10179?\\u-8704?}")); // "-" could begin a parameter
+    // Fallback still to skip carries over: "?" after \u233 is skipped either way.
+    QTextDocument d;
+    RtfReader skip("{\\rtf1 a\\u233 }", &d);
+    ASSERT_TRUE(skip.canResume("{\\rtf1 a\\u233 ?b}"));
+    skip.resume("{\\rtf1 a\\u233 ?b}");
+    EXPECT_EQ(text(d), QString::fromUtf8("aéb"));
+}
+
+TEST(RtfReaderResume, TextKeepsTheTablesItWasReadWith)
+{
+    // Text read before a table changes keeps its format, whether the reading
+    // stops between the two or not.
+    const QByteArray whole = "{\\rtf1{\\colortbl;\\red255\\green0\\blue0;}\\cf1 a{\\colortbl;\\red0\\green0\\blue255;}b}";
+    const auto once = readRtf(whole);
+    EXPECT_EQ(formatAt(*once, 0).foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(formatAt(*once, 1).foreground().color(), QColor(Qt::blue));
+    QTextDocument twice;
+    RtfReader reader(whole.left(whole.indexOf("{\\colortbl;\\red0")) + '}', &twice);
+    ASSERT_TRUE(reader.canResume(whole));
+    reader.resume(whole);
+    EXPECT_EQ(formatAt(twice, 0).foreground().color(), QColor(Qt::red));
+    EXPECT_EQ(formatAt(twice, 1).foreground().color(), QColor(Qt::blue));
+}

@@ -54,6 +54,8 @@ private slots:
     void setRtfTextReplacesEverythingAndFiresOnce();
     void setRtfTextIgnoresItsOwnPlainText();
     void setRtfTextKeepsTheViewSettings();
+    void nextDrillAppendsToTheShownDocument();
+    void editedContentIsReplacedWhole();
     void clearContentFiresOnceEvenReadOnly();
     void userEditsFireOnChange();
     void readOnlyRefusesTypingButKeepsKeyboardSelection();
@@ -242,6 +244,44 @@ void TestRichTextView::setRtfTextKeepsTheViewSettings()
     QCOMPARE(doc->defaultTextOption().wrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
     QCOMPARE(doc->defaultTextOption().tabStopDistance(), 192.0);
     QCOMPARE(doc->parent(), m_view);
+}
+
+void TestRichTextView::nextDrillAppendsToTheShownDocument()
+{
+    const QByteArray five = oxeln::samples::markupToRtf(oxeln::samples::additions(5).answer);
+    const QByteArray ten = oxeln::samples::markupToRtf(oxeln::samples::additions(10).answer);
+    m_view->SetRtfText(five);
+    const QTextDocument *shown = m_view->document();
+    m_view->PlaceCaret(m_view->ContentLength());
+    QSignalSpy spy(m_view, &RichTextView::OnChange);
+    m_view->SetRtfText(ten);
+    QCOMPARE(spy.count(), 1);
+    QCOMPARE(m_view->document(), shown); // appended in place
+    QCOMPARE(m_view->textCursor().position(), 0);
+
+    RichTextView fresh;
+    fresh.SetRtfText(ten);
+    QCOMPARE(m_view->ContentText(), fresh.ContentText());
+    QCOMPARE(m_view->document()->blockCount(), fresh.document()->blockCount());
+    QCOMPARE(m_view->LineCount(), fresh.LineCount());
+    const QTextBlock last = m_view->document()->findBlockByNumber(4 + 3 * 9);
+    QCOMPARE(last.text(), fresh.document()->findBlockByNumber(4 + 3 * 9).text());
+    QCOMPARE(last.begin().fragment().charFormat(), fresh.document()->findBlockByNumber(4 + 3 * 9).begin().fragment().charFormat());
+}
+
+void TestRichTextView::editedContentIsReplacedWhole()
+{
+    const QByteArray five = oxeln::samples::markupToRtf(oxeln::samples::additions(5).answer);
+    const QByteArray ten = oxeln::samples::markupToRtf(oxeln::samples::additions(10).answer);
+    m_view->SetRtfText(five);
+    m_view->SetReadOnly(false);
+    m_view->setFocus();
+    m_view->PlaceCaret(0);
+    QTest::keyClicks(m_view, "zz");
+    m_view->SetRtfText(ten);
+    RichTextView fresh;
+    fresh.SetRtfText(ten);
+    QCOMPARE(m_view->ContentText(), fresh.ContentText());
 }
 
 void TestRichTextView::clearContentFiresOnceEvenReadOnly()
