@@ -5,6 +5,7 @@ add_library(oxeln_rtf STATIC
     ${CMAKE_CURRENT_LIST_DIR}/RtfTokenizer.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfKeywords.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfBuilder.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/RtfParser.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfReader.cpp
     ${CMAKE_CURRENT_LIST_DIR}/RtfWriter.cpp
 )
