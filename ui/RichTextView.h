@@ -17,6 +17,9 @@ class RtfReader;
 
 // The rich text view behind RxE1 (subject) and RxE2 (answer key): a
 // QTextEdit that reads and writes RTF and lays out pages for printing.
+// Starts empty, read-only, with Tab moving the focus, in Courier New of 11
+// pixels, wrapping at its width, no document margin, tab stops every 2880
+// twips. Positions are QTextCursor positions: one per paragraph break.
 class RichTextView : public QTextEdit
 {
     Q_OBJECT
@@ -28,7 +31,9 @@ public:
 
     // Replaces the whole content, edits included, by the RTF document; works
     // while read-only; does nothing when the plain text already equals rtf.
-    // OnChange fires.
+    // OnChange fires. Bytes not beginning with "{\rtf" are shown as plain
+    // Windows-1252 text. An RTF that continues the one shown before (the
+    // same worksheet after one more drill) only has its new end appended.
     void SetRtfText(const QByteArray &rtf);
     // Plain text, paragraphs separated by CR LF; empty for an empty view.
     QString ContentText() const;
@@ -60,19 +65,20 @@ public:
     // "Impossible de créer le fichier %s" or "Erreur à l'enregistrement du flux".
     void WriteToFile(const QString &path) const;
 
-    // Lays out the document from position first into layoutTwips (twips, at
-    // the target painter's device resolution, metrics of reference) and draws
-    // it on target when render is set. layoutTwips is shrunk to the height
-    // used. Returns the position of the first character that did not fit,
-    // or -1 on failure. When not even one line fits it returns first
-    // unchanged: callers must treat "no progress" as the end.
+    // Fits the content from position first into layoutTwips (twips; laid out
+    // with the measures of reference, e.g. the printer) and, when render is
+    // set, draws it on target at layoutTwips' top left, scaled when target's
+    // resolution differs from reference's. layoutTwips is shrunk to the
+    // height used. Whole lines only: a line never straddles two pages, and
+    // the line containing first is drawn whole.
+    // Returns the position of the first character not drawn, or the end
+    // position (characters plus paragraph breaks, one each) when everything
+    // fit, so a print loop stops on "result >= end"; first unchanged when not
+    // even one line fits (callers must treat "no progress" as the end); -1
+    // when target cannot be drawn on or the rectangle has no width.
     // With target == nullptr it only releases the cached layout and returns 0.
-    // The layout is a copy of the content at the reference's resolution,
-    // kept between calls while reference, width and content stay the same.
-    // Whole lines only: a line never straddles two pages; a line containing
-    // first is drawn whole. When everything from first fits, returns the end
-    // position (characters plus paragraph breaks, one each), so a print loop
-    // stops on "result >= end". pageTwips is not used: layoutTwips decides.
+    // The layout is a copy of the content, kept between calls while
+    // reference, width and content stay the same. pageTwips is not used.
     int FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
                     const QRect &pageTwips, int first, bool render);
 
