@@ -183,7 +183,25 @@ QString RichTextView::ContentText() const
 
 int RichTextView::ContentLength() const
 {
-    return int(ContentText().size());
+    // ContentText().size(), counted without building it.
+    const QString text = document()->toRawText();
+    qsizetype length = text.size();
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case QChar::ParagraphSeparator:
+        case QChar::LineSeparator:
+            ++length;
+            break;
+        case QChar::ObjectReplacementCharacter:
+        case 0xFDD0:
+        case 0xFDD1:
+            --length;
+            break;
+        default:
+            break;
+        }
+    }
+    return int(length);
 }
 
 int RichTextView::LineCount() const
