@@ -67,6 +67,10 @@ public:
     void setAnsiCodePage(int codePage);
     void setDefaultFont(int font);
 
+    // Groups the changes into one edit of the document.
+    void beginEdit() { m_cursor.beginEditBlock(); }
+    void endEdit() { m_cursor.endEditBlock(); }
+
     // A byte in the code page of the state's font.
     void appendByte(const CharState &state, std::uint8_t byte);
     // A run of such bytes, all in one format.

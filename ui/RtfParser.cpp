@@ -16,6 +16,7 @@ constexpr int kMaxFontNameLength = 256;
 void Parser::run(const QByteArray &data, qsizetype start)
 {
     rtf::Tokenizer tokenizer(data.constData(), data.size(), start);
+    m_builder.beginEdit();
     m_stop = -1;
     bool lastOpen = false;
     for (Token token = tokenizer.next(); token.kind != Token::Kind::End; token = tokenizer.next()) {
@@ -67,6 +68,7 @@ void Parser::run(const QByteArray &data, qsizetype start)
         }
     }
     m_openEnd = m_openEnd || m_builder.finishedEarly();
+    m_builder.endEdit();
 }
 
 void Parser::openGroup()

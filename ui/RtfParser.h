@@ -39,7 +39,8 @@ public:
         m_stack.emplace_back();
     }
 
-    // Reads data from offset start to its end, or to its final "}".
+    // Reads data from offset start to its end, or to its final "}", as one
+    // edit of the document.
     void run(const QByteArray &data, qsizetype start);
     int defTabTwips() const { return m_defTabTwips; }
     // Offset of the final "}" where reading stopped, -1 when there was none.

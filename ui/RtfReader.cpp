@@ -2,7 +2,6 @@
 
 #include "RtfParser.h"
 
-#include <QTextCursor>
 #include <QTextDocument>
 #include <QTextOption>
 
@@ -17,12 +16,7 @@ public:
     {
         const bool undo = document->isUndoRedoEnabled();
         document->setUndoRedoEnabled(false);
-        {
-            QTextCursor batch(document);
-            batch.beginEditBlock();
-            parser.run(data, start);
-            batch.endEditBlock();
-        }
+        parser.run(data, start);
         QTextOption option = document->defaultTextOption();
         option.setTabStopDistance(parser.defTabTwips() * dpi / 1440.0);
         document->setDefaultTextOption(option);
