@@ -1,7 +1,6 @@
 #include "Platform.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -34,16 +33,6 @@ bool OnRemovableDrive(const QString &path)
             return flag.readAll().trimmed() == "1";
     }
     return false;
-}
-
-QString SettingsPathFor(const QString &executablePath)
-{
-    const QFileInfo info(executablePath);
-    const QString name = info.fileName();
-    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    const QString base = dot < 0 ? name : name.left(dot);
-    const QString folder = executablePath.left(executablePath.size() - name.size());
-    return folder + base + QStringLiteral(".ini");
 }
 
 } // namespace oxeln

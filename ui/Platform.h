@@ -10,7 +10,4 @@ bool DebuggerAttached();
 // Whether the file lies on a removable block device. Any doubt answers no.
 bool OnRemovableDrive(const QString &path);
 
-// The executable's path with the extension of its file name replaced by ".ini".
-QString SettingsPathFor(const QString &executablePath);
-
 } // namespace oxeln

@@ -1,0 +1,183 @@
+#pragma once
+
+#include "DrillHost.h"
+#include "Worksheet.h"
+
+#include <QColor>
+#include <QWidget>
+
+#include <vector>
+
+class QCheckBox;
+class QDrag;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace oxeln {
+class PreviewPanel;
+class RichTextView;
+class SpinEdit;
+class TFormStorage;
+} // namespace oxeln
+
+// The one window of the program: every control, and the handlers named after
+// their control and event. The worksheet state it drives is owned by the
+// caller and outlives the window.
+class TForm1 : public QWidget, private oxeln::DrillHost
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(TForm1)
+
+public:
+    explicit TForm1(oxeln::Worksheet &worksheet, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Handlers, named after their control and event.
+    void FormCreate();
+    void FormActivate();
+    void FormCloseQuery(bool &canClose);
+    void FormMouseMove();
+    void Label9MouseMove();
+    void Label9Click();
+    void spmaxvaleurClick();
+    void ETitre1Enter(QLineEdit *sender);
+    void ETitre1Exit(QLineEdit *sender);
+    void btnPlusClick();
+    void btnMoinsClick();
+    void btnMultClick();
+    void btnPuissClick();
+    void btnDiviseClick();
+    void btnSAClick();
+    void btnSASClick();
+    void btnRAZClick();
+    void btnChoixImpClick();
+    void btnApercuClick();
+    void btnImprimeClick();
+    void btnEnregistreClick();
+    void ckbEditeClick();
+    void RxE1Change();
+    void FormStorage1SavePlacement();
+
+    // Caret pinning, one set per view.
+    void RxE1MouseDown();
+    void RxE1MouseUp();
+    bool RxE1DragOver();
+    void RxE1DragDrop();
+    void RxE1EndDrag();
+    void RxE2MouseDown();
+    void RxE2MouseUp();
+    bool RxE2DragOver();
+    void RxE2DragDrop();
+    void RxE2EndDrag();
+
+    // The settings file: beside the executable, extension ".ini". Tests may
+    // point the store elsewhere before the first showing.
+    static QString settingsPathForExecutable();
+    void setSettingsFile(const QString &path);
+
+    // The address the link label opens.
+    static const char *catalogueUrl();
+
+protected:
+    void changeEvent(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    enum Anchor { Left = 1, Top = 2, Right = 4, Bottom = 8 };
+    struct Anchored
+    {
+        QWidget *widget;
+        QRect designed;
+        int anchors;
+    };
+
+    void createControls();
+    void connectHandlers();
+    void createStorage();
+    void restoreSettingsAtFirstShow();
+    void saveSettingsAtClose(bool canClose);
+    void createPanels();
+    void setTabOrder();
+    QWidget *place(QWidget *widget, const char *name, const QRect &designed, int anchors);
+    QLabel *label(const char *name, const QString &caption, QPoint at, int anchors);
+    QPushButton *button(const char *name, const QString &caption, const QString &hint,
+                        const QRect &designed, int anchors);
+    oxeln::SpinEdit *spin(const char *name, int minimum, int maximum, int value,
+                          const QString &hint, const QRect &designed, int anchors);
+    void pinCaret(oxeln::RichTextView *view);
+    bool editingUnlocked() const { return m_editingUnlocked; }
+    void runDrill(oxeln::Drill drill);
+    void watchDrag(QDrag *drag, oxeln::RichTextView *view);
+    void fitMinimumToFrame();
+
+    // oxeln::DrillHost
+    int subjectLineCount() override;
+    int answerLineCount() override;
+    std::string title(int line) override;
+    bool answerKeyEnabled() override;
+    int maxValue() override;
+    int lineCount() override;
+    int interlineCount() override;
+    void setCounterCaption(const std::string &caption) override;
+    void hidePreview() override;
+    void setSubjectRtf(const std::string &rtf) override;
+    void setAnswerRtf(const std::string &rtf) override;
+
+public:
+    // Controls, named as the program's description names them.
+    QLabel *Label1 = nullptr;
+    oxeln::SpinEdit *spmaxvaleur = nullptr;
+    QLabel *Label2 = nullptr;
+    oxeln::SpinEdit *spMaxLigne = nullptr;
+    QLabel *Label3 = nullptr;
+    oxeln::SpinEdit *spinterligne = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *ETitre1 = nullptr;
+    QLabel *Label5 = nullptr;
+    QLineEdit *Etitre2 = nullptr;
+    QCheckBox *ckbEdite = nullptr;
+    QLabel *Label6 = nullptr;
+    QLineEdit *Etitre3 = nullptr;
+    oxeln::RichTextView *RxE1 = nullptr;
+    oxeln::RichTextView *RxE2 = nullptr;
+    QLabel *Label9 = nullptr;
+    QPushButton *btnPlus = nullptr;
+    QPushButton *btnMoins = nullptr;
+    QPushButton *btnMult = nullptr;
+    QPushButton *btnPuiss = nullptr;
+    QPushButton *btnDivise = nullptr;
+    QPushButton *btnSA = nullptr;
+    QPushButton *btnSAS = nullptr;
+    QCheckBox *CBCorrige = nullptr;
+    QPushButton *btnRAZ = nullptr;
+    QLabel *pnlNb = nullptr;
+    QPushButton *btnChoixImp = nullptr;
+    QPushButton *btnApercu = nullptr;
+    QLabel *Label7 = nullptr;
+    oxeln::SpinEdit *spSujets = nullptr;
+    QLabel *Label8 = nullptr;
+    oxeln::SpinEdit *spCorriges = nullptr;
+    QPushButton *btnImprime = nullptr;
+    QPushButton *btnEnregistre = nullptr;
+    oxeln::PreviewPanel *ScrollBox1 = nullptr;
+    QFrame *Panel3 = nullptr;
+    QObject *SaveDialog1 = nullptr;
+    oxeln::TFormStorage *FormStorage1 = nullptr;
+
+private:
+    oxeln::Worksheet &m_worksheet;
+    std::vector<Anchored> m_anchored;
+    bool m_editingUnlocked = false;
+    bool m_shownOnce = false;
+    bool m_forwarding = false;
+};
+
+// The window's title-focus colour, a pale yellow.
+inline constexpr QRgb kTitleFocusColour = 0xFFFFFFE8;

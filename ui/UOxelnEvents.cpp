@@ -1,0 +1,118 @@
+// How toolkit events reach the window's handlers: pointer and drag events of
+// the two views, focus of the title lines, the link label, the first showing.
+#include "UOxeln.h"
+
+#include "RichTextView.h"
+
+#include <QCoreApplication>
+#include <QDrag>
+#include <QDragMoveEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QShowEvent>
+#include <QTimer>
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    if (!m_shownOnce && !event->spontaneous()) {
+        m_shownOnce = true;
+        restoreSettingsAtFirstShow();
+    }
+    QWidget::showEvent(event);
+    // The window manager's frame is known only once the window is mapped.
+    QTimer::singleShot(0, this, &TForm1::fitMinimumToFrame);
+}
+
+void TForm1::moveEvent(QMoveEvent *event)
+{
+    fitMinimumToFrame();
+    QWidget::moveEvent(event);
+}
+
+void TForm1::fitMinimumToFrame()
+{
+    // The 740 x 400 limit is for the whole window, frame included.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame.width() > 0 || frame.height() > 0)
+        setMinimumSize(740 - frame.width(), 400 - frame.height());
+}
+
+void TForm1::watchDrag(QDrag *drag, oxeln::RichTextView *view)
+{
+    // The toolkit deletes its drag object once the drag has ended.
+    connect(drag, &QObject::destroyed, this, [this, view] {
+        if (view == RxE1)
+            RxE1EndDrag();
+        else
+            RxE2EndDrag();
+    });
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    for (oxeln::RichTextView *view : {RxE1, RxE2}) {
+        if (!view)
+            continue;
+        const bool first = view == RxE1;
+        if (watched == view && event->type() == QEvent::ChildAdded) {
+            if (auto *drag = qobject_cast<QDrag *>(static_cast<QChildEvent *>(event)->child()))
+                watchDrag(drag, view);
+            return false;
+        }
+        if (watched != view->viewport())
+            continue;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+            if (m_forwarding)
+                return false;
+            // Let the view place its caret first, then pin it.
+            m_forwarding = true;
+            QCoreApplication::sendEvent(watched, event);
+            m_forwarding = false;
+            if (event->type() == QEvent::MouseButtonPress)
+                first ? RxE1MouseDown() : RxE2MouseDown();
+            else
+                first ? RxE1MouseUp() : RxE2MouseUp();
+            return true;
+        case QEvent::MouseMove:
+            if (!first)
+                FormMouseMove();
+            return false;
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            if (!(first ? RxE1DragOver() : RxE2DragOver())) {
+                static_cast<QDragMoveEvent *>(event)->ignore();
+                return true;
+            }
+            return false;
+        case QEvent::Drop:
+            first ? RxE1DragDrop() : RxE2DragDrop();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+    if (auto *edit = qobject_cast<QLineEdit *>(watched)) {
+        if (event->type() == QEvent::FocusIn)
+            ETitre1Enter(edit);
+        else if (event->type() == QEvent::FocusOut)
+            ETitre1Exit(edit);
+        return false;
+    }
+
+    if (watched == Label9) {
+        if (event->type() == QEvent::MouseMove) {
+            Label9MouseMove();
+            return true;
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            const auto *mouse = static_cast<QMouseEvent *>(event);
+            if (mouse->button() == Qt::LeftButton && Label9->rect().contains(mouse->position().toPoint()))
+                Label9Click();
+        }
+        return false;
+    }
+    return QWidget::eventFilter(watched, event);
+}

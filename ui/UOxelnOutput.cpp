@@ -1,0 +1,47 @@
+// The output buttons: printer choice, printing, preview and saving. Errors of
+// the printer and file layers end the action and show in the error box.
+#include "UOxeln.h"
+
+#include "AppError.h"
+#include "ErrorBox.h"
+#include "PreviewPanel.h"
+#include "Printing.h"
+#include "RichTextView.h"
+#include "Saving.h"
+#include "SpinEdit.h"
+
+#include <QCheckBox>
+
+template<typename Action> static void reportingErrors(QWidget *window, Action action)
+{
+    try {
+        action();
+    } catch (const oxeln::AppError &error) {
+        oxeln::ShowErrorBox(window, error.message());
+    }
+}
+
+void TForm1::btnChoixImpClick()
+{
+    reportingErrors(this, [this] { oxeln::ChooseCurrentPrinter(this); });
+}
+
+void TForm1::btnImprimeClick()
+{
+    reportingErrors(this, [this] {
+        oxeln::PrintWorksheet(*RxE1, *RxE2, spSujets->value(), spCorriges->value(), CBCorrige->isChecked());
+    });
+}
+
+void TForm1::btnApercuClick()
+{
+    reportingErrors(this, [this] { ScrollBox1->preview(*RxE1); });
+}
+
+void TForm1::btnEnregistreClick()
+{
+    reportingErrors(this, [this] {
+        oxeln::SaveWorksheet(this, *RxE1, *RxE2, m_worksheet.referenceCode(),
+                             SaveDialog1->property("InitialDir").toString());
+    });
+}
