@@ -8,6 +8,7 @@
 #include <QTextLayout>
 
 #include <cmath>
+#include <vector>
 
 namespace oxeln {
 
@@ -16,7 +17,6 @@ namespace {
 // Lines whose bottom passes the page by less than this still fit: layout
 // arithmetic in floating point must not push the last line out.
 constexpr qreal kTolerance = 0.01;
-constexpr qreal kEdge = 0.25; // reference pixels
 
 } // namespace
 
@@ -69,40 +69,37 @@ int RtfPageLayout::format(QPainter *target, QRect &layoutTwips, int first, bool 
     if (const QTextLine line = block.layout()->lineForTextPosition(first - block.position()); line.isValid())
         lineIndex = line.lineNumber();
 
-    // Lines in document coordinates: the block's bounding box includes the
-    // offset of any frame the block sits in.
-    const auto lineTop = [docLayout](const QTextBlock &b, const QTextLine &l) {
-        const QTextLayout *tl = b.layout();
-        return docLayout->blockBoundingRect(b).top() - tl->boundingRect().top() + l.y();
+    // The page's lines with where each is drawn, in document coordinates.
+    struct PageLine
+    {
+        QTextLine line;
+        QPointF origin;
     };
-
+    std::vector<PageLine> lines;
     qreal top = 0;
     qreal bottom = 0;
-    bool started = false;
-    bool any = false;
     int next = end;
     for (; block.isValid(); block = block.next(), lineIndex = 0) {
         const QTextLayout *tl = block.layout();
+        const QPointF origin = docLayout->blockBoundingRect(block).topLeft() - tl->boundingRect().topLeft();
         bool full = false;
         for (int i = lineIndex; i < tl->lineCount(); ++i) {
             const QTextLine line = tl->lineAt(i);
-            const qreal y = lineTop(block, line);
-            if (!started) {
+            const qreal y = origin.y() + line.y();
+            if (lines.empty())
                 top = y;
-                started = true;
-            }
             if (y + line.height() - top > available + kTolerance) {
                 next = block.position() + line.textStart();
                 full = true;
                 break;
             }
             bottom = y + line.height();
-            any = true;
+            lines.push_back({line, origin});
         }
         if (full)
             break;
     }
-    if (!any) {
+    if (lines.empty()) {
         // Not one line fits: no progress, which callers take as the end.
         layoutTwips.setHeight(0);
         return first;
@@ -119,15 +116,13 @@ int RtfPageLayout::format(QPainter *target, QRect &layoutTwips, int first, bool 
         target->translate(layoutTwips.x() * targetDpiX / 1440.0, layoutTwips.y() * targetDpiY / 1440.0);
         target->scale(targetDpiX / m_dpiX, targetDpiY / m_dpiY);
         target->translate(0, -top);
-        const QRectF clip(0, top, m_document->textWidth(), bottom - top);
-        target->setClipRect(clip, Qt::IntersectClip);
-        QAbstractTextDocumentLayout::PaintContext context;
-        // The layout draws every line touching its clip: keep the lines that
-        // end exactly at the top or start exactly at the bottom off this page,
-        // or they would be emitted (and extracted from a PDF) twice.
-        context.clip = clip.adjusted(0, kEdge, 0, -kEdge);
-        context.palette.setColor(QPalette::Text, Qt::black);
-        docLayout->draw(target, context);
+        target->setClipRect(QRectF(0, top, m_document->textWidth(), bottom - top), Qt::IntersectClip);
+        target->setPen(Qt::black);
+        // Line by line, not the whole layout: the layout would also emit the
+        // neighbouring pages' lines of a paragraph split by the page break,
+        // clipped on paper but still present as text in a PDF or SVG.
+        for (const PageLine &page : lines)
+            page.line.draw(target, page.origin);
         target->restore();
     }
     return next;
