@@ -7,6 +7,7 @@
 #include "FormStorage.h"
 
 #include <QCoreApplication>
+#include <QLineEdit>
 
 void TForm1::createStorage()
 {
@@ -30,6 +31,9 @@ QString TForm1::settingsPathForExecutable()
 void TForm1::restoreSettingsAtFirstShow()
 {
     FormStorage1->onFirstShow();
+    // Restored titles show from their start, as typed ones do.
+    for (QLineEdit *title : {ETitre1, Etitre2, Etitre3})
+        title->setCursorPosition(0);
 }
 
 void TForm1::saveSettingsAtClose(bool canClose)
