@@ -62,6 +62,9 @@ private slots:
     void linkLabelBoldUntilBackground();
     void closeDeletesScratchFiles();
 
+    void settingsRestoredAtFirstShow();
+    void settingsWrittenAtClose();
+
     void captionCipherRoundTrips();
     void errorBoxTextRule_data();
     void errorBoxTextRule();
@@ -589,6 +592,62 @@ void TestMainWindow::closeDeletesScratchFiles()
     QVERIFY(QFile::exists(QStringLiteral("other.txt")));
     // The build tree is on a fixed disk: no wait panel.
     QVERIFY(child<QFrame>("Panel3")->isHidden());
+}
+
+void TestMainWindow::settingsRestoredAtFirstShow()
+{
+    QFile ini(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[tform1]\r\nSPMAXLIGNE_VALUE=99\r\nspmaxvaleur_Value=\r\nspSujets_Value=abc\r\n"
+              "CBCorrige_Checked=false\r\nETitre1_Text=\"Pr\xE9nom\"\r\nckbEdite_Checked=TRUE\r\n");
+    ini.close();
+    QVERIFY(!child<RichTextView>("RxE1")->WantTabs());
+    showAndActivate();
+    QCOMPARE(child<SpinEdit>("spMaxLigne")->value(), 40);
+    QCOMPARE(child<SpinEdit>("spmaxvaleur")->value(), 10);
+    QCOMPARE(child<SpinEdit>("spSujets")->value(), 0);
+    QVERIFY(!child<QCheckBox>("CBCorrige")->isChecked());
+    QCOMPARE(child<QLineEdit>("ETitre1")->text(), QStringLiteral("Prénom"));
+    // A stored ticked "Edite" unlocks both views exactly as a click would.
+    QVERIFY(child<QCheckBox>("ckbEdite")->isChecked());
+    for (const char *name : {"RxE1", "RxE2"}) {
+        QVERIFY2(!child<RichTextView>(name)->ReadOnly(), name);
+        QVERIFY2(child<RichTextView>(name)->WantTabs(), name);
+    }
+}
+
+void TestMainWindow::settingsWrittenAtClose()
+{
+    showAndActivate();
+    child<SpinEdit>("spinterligne")->setValue(4);
+    child<QLineEdit>("Etitre2")->setText(QStringLiteral("  'Classe de 4e'  "));
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    QVERIFY(m_form->close());
+
+    QFile ini(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = ini.readAll().split('\n');
+    QStringList keys;
+    for (const QByteArray &line : lines) {
+        if (line.contains('='))
+            keys << QString::fromLatin1(line.left(line.indexOf('=')));
+    }
+    QCOMPARE(keys.size(), 20);
+    QCOMPARE(keys.first(), QStringLiteral("FormVersion"));
+    QCOMPARE(keys.last(), QStringLiteral("ckbEdite_Checked"));
+    QVERIFY(lines.contains("spinterligne_Value=4\r"));
+    QVERIFY(lines.contains("Etitre2_Text=\"'Classe de 4e'\"\r"));
+    QVERIFY(lines.contains("ckbEdite_Checked=True\r"));
+    QVERIFY(lines.contains("Visible=0\r"));
+
+    // The next run gets them back.
+    m_form.reset();
+    m_form = std::make_unique<TForm1>(*m_worksheet);
+    m_form->setSettingsFile(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    showAndActivate();
+    QCOMPARE(child<SpinEdit>("spinterligne")->value(), 4);
+    QCOMPARE(child<QLineEdit>("Etitre2")->text(), QStringLiteral("'Classe de 4e'"));
+    QVERIFY(!child<RichTextView>("RxE1")->ReadOnly());
 }
 
 void TestMainWindow::captionCipherRoundTrips()
