@@ -32,7 +32,7 @@ oxeln_install() {
     echo "Installing: $missing"
     ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     # shellcheck disable=SC2086
-    ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing
+    ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
 oxeln_build() {
