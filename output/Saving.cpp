@@ -1,11 +1,11 @@
 #include "Saving.h"
 
 #include "RichTextView.h"
+#include "RtfCodePage.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace oxeln {
 
@@ -24,8 +24,7 @@ QString ProposedFileName(const std::string &referenceCode)
     std::string name = referenceCode;
     if (const auto at = name.find("Ref "); at != std::string::npos)
         name.replace(at, 4, "Ent_Rel");
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(QByteArrayView(name.data(), qsizetype(name.size()))) + QStringLiteral(".rtf");
+    return cp1252::decode(QByteArray::fromStdString(name)) + QStringLiteral(".rtf");
 }
 
 QString SubjectFileName(const QString &chosenPath)

@@ -2,6 +2,7 @@
 
 #include "DefaultTitles.h"
 #include "PreviewPanel.h"
+#include "RtfCodePage.h"
 #include "RichTextView.h"
 #include "SpinEdit.h"
 
@@ -10,8 +11,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QValidator>
 
 namespace {
@@ -20,14 +19,14 @@ const QString kWindowHint = QStringLiteral("Il est possible d'enchaîner plusieu
 
 QString fromCp1252(std::string_view bytes)
 {
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return oxeln::cp1252::decode(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
-QFont pixelFont(const QStringList &families, int pixels)
+// The window's sans-serif font at a pixel height.
+QFont sansFont(int pixels)
 {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     font.setPixelSize(pixels);
     return font;
 }
@@ -39,10 +38,11 @@ public:
     using QValidator::QValidator;
     State validate(QString &input, int &) const override
     {
-        QStringEncoder encoder("windows-1252");
-        const QByteArray bytes = encoder.encode(input);
-        return encoder.hasError() || bytes.contains('\x1A') != input.contains(QChar(0x1A)) ? Invalid
-                                                                                             : Acceptable;
+        for (const QChar c : std::as_const(input)) {
+            if (oxeln::cp1252::fromUnicode(c.unicode()) < 0)
+                return Invalid;
+        }
+        return Acceptable;
     }
 };
 
@@ -62,7 +62,7 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
 {
     Q_INIT_RESOURCE(oxeln);
     setObjectName(QStringLiteral("Form1"));
-    setFont(pixelFont({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}, 11));
+    setFont(sansFont(11));
     setToolTip(kWindowHint);
     setMouseTracking(true);
     setWindowIcon(QIcon(QStringLiteral(":/oxeln/icon.png")));
@@ -174,7 +174,7 @@ void TForm1::createControls()
 
     Label9 = new QLabel(QStringLiteral("Consultez les ouvrages de mathématiques des Editions GALVERNE"), this);
     Label9->setAlignment(Qt::AlignCenter);
-    Label9->setFont(pixelFont({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}, 13));
+    Label9->setFont(sansFont(13));
     setBackground(Label9, QColor(255, 128, 0));
     setBackground(Label9, QColor(128, 0, 0), QPalette::WindowText);
     Label9->setCursor(Qt::PointingHandCursor);
@@ -256,7 +256,7 @@ void TForm1::createPanels()
                                               "        des paramètres de configuration..."),
                                panel4);
     label10->setObjectName(QStringLiteral("Label10"));
-    label10->setFont(pixelFont({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")}, 19));
+    label10->setFont(sansFont(19));
     label10->setGeometry(40, 72, 385, 44);
     Panel3->hide();
 }

@@ -112,7 +112,6 @@ private:
     oxeln::SpinEdit *spin(const char *name, int minimum, int maximum, int value,
                           const QString &hint, const QRect &designed, int anchors);
     void pinCaret(oxeln::RichTextView *view);
-    bool editingUnlocked() const { return m_editingUnlocked; }
     void runDrill(oxeln::Drill drill);
     void watchDrag(QDrag *drag, oxeln::RichTextView *view);
     void fitMinimumToFrame();

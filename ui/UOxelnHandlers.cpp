@@ -7,6 +7,7 @@
 #include "Platform.h"
 #include "PreviewPanel.h"
 #include "RichTextView.h"
+#include "RtfCodePage.h"
 #include "SpinEdit.h"
 
 #include <QApplication>
@@ -23,25 +24,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStringDecoder>
-#include <QStringEncoder>
 #include <QUrl>
-
-namespace {
-
-QByteArray toCp1252(const QString &text)
-{
-    QStringEncoder encoder("windows-1252");
-    return encoder.encode(text);
-}
-
-QString fromCp1252(const std::string &bytes)
-{
-    QStringDecoder decoder("windows-1252");
-    return decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-} // namespace
 
 const char *TForm1::catalogueUrl()
 {
@@ -85,7 +68,7 @@ void TForm1::FormCreate()
     const QString text = QFileInfo(QCoreApplication::applicationFilePath()).fileName()
         + QStringLiteral(" : ") + locale.toString(now.date(), QLocale::ShortFormat) + QLatin1Char(' ')
         + locale.toString(now.time(), longTime.trimmed());
-    if (!stamp.open(QIODevice::WriteOnly | QIODevice::Truncate) || stamp.write(toCp1252(text)) < 0)
+    if (!stamp.open(QIODevice::WriteOnly | QIODevice::Truncate) || stamp.write(oxeln::cp1252::encode(text)) < 0)
         oxeln::ShowErrorBox(this, QStringLiteral("Impossible de créer le fichier %1").arg(stamp.fileName()));
 }
 
@@ -94,7 +77,7 @@ void TForm1::FormActivate()
     // Milliseconds since midnight, universal time.
     const QTime now = QDateTime::currentDateTimeUtc().time();
     m_worksheet.random().seed(static_cast<std::uint32_t>(now.msecsSinceStartOfDay()));
-    setWindowTitle(fromCp1252(oxeln::MainWindowCaption()));
+    setWindowTitle(oxeln::cp1252::decode(QByteArray::fromStdString(oxeln::MainWindowCaption())));
 }
 
 void TForm1::FormCloseQuery(bool &canClose)
@@ -204,7 +187,7 @@ int TForm1::answerLineCount() { return RxE2->LineCount(); }
 std::string TForm1::title(int line)
 {
     const QLineEdit *edit = line == 1 ? ETitre1 : line == 2 ? Etitre2 : Etitre3;
-    return toCp1252(edit->text()).toStdString();
+    return oxeln::cp1252::encode(edit->text()).toStdString();
 }
 
 bool TForm1::answerKeyEnabled() { return CBCorrige->isChecked(); }

@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -550,6 +551,20 @@ void TestMainWindow::titleFocusColours()
     QCOMPARE(child<QLineEdit>("ETitre1")->palette().color(QPalette::Base), QColor(Qt::white));
     QTest::keyClick(title2, Qt::Key_Tab);
     QCOMPARE(title2->palette().color(QPalette::Base), QColor(Qt::white));
+
+    // Titles go into Windows-1252 documents: what that code page holds is
+    // typed, anything else refused.
+    title2->setFocus();
+    title2->clear();
+    const QString typed = QStringLiteral("5€ Œuvre ≤ 🙂é");
+    for (int i = 0; i < typed.size(); ++i) {
+        // A surrogate pair is one key press.
+        const int length = typed.at(i).isHighSurrogate() ? 2 : 1;
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, typed.mid(i, length));
+        QApplication::sendEvent(title2, &press);
+        i += length - 1;
+    }
+    QCOMPARE(title2->text(), QStringLiteral("5€ Œuvre  é"));
 }
 
 void TestMainWindow::linkLabelBoldUntilBackground()
