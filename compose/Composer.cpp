@@ -144,6 +144,10 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
+        if (arg == "-h") {
+            result.status = ParseResult::Status::Help;
+            return result;
+        }
         if (arg.size() < 3 || arg.compare(0, 2, "--") != 0) {
             bool isRaz = false;
             const std::optional<Drill> drill = drillNamed(arg, isRaz);
@@ -162,6 +166,10 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
 
         if (name == "--help") {
             result.status = ParseResult::Status::Help;
+            return result;
+        }
+        if (name == "--version") {
+            result.status = ParseResult::Status::Version;
             return result;
         }
         if (name == "--no-answer") {
@@ -296,7 +304,8 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         text += "                      " + f.name + std::string(f.name.size() < 8 ? 8 - f.name.size() : 1, ' ') +
                 f.description + "\n";
     text +=
-        "  --help            affiche cette aide.\n"
+        "  -h, --help        affiche cette aide.\n"
+        "  --version         affiche le num\xC3\xA9ro de version.\n"
         "\n"
         "En cas de succ\xC3\xA8s, affiche la r\xC3\xA9" "f\xC3\xA9rence de la fiche (\xC2\xAB Ref 000_031 \xC2\xBB), ou une ligne\n"
         "vide si aucune fiche n'a \xC3\xA9t\xC3\xA9 commenc\xC3\xA9" "e.\n"
@@ -311,6 +320,10 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
     const ParseResult parsed = parseArguments(args, formats);
     if (parsed.status == ParseResult::Status::Help) {
         out << helpText(formats);
+        return 0;
+    }
+    if (parsed.status == ParseResult::Status::Version) {
+        out << ProgramName << " " << OXELN_VERSION << "\n";
         return 0;
     }
     if (parsed.status == ParseResult::Status::Error) {

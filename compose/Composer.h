@@ -58,7 +58,7 @@ std::vector<OutputFormat> standardFormats();
 
 struct ParseResult
 {
-    enum class Status { Run, Help, Error };
+    enum class Status { Run, Help, Version, Error };
     Status status = Status::Error;
     ComposeOptions options;
     std::string error; // one line, for Status::Error

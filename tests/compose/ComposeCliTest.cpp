@@ -165,5 +165,11 @@ TEST_F(ComposeCli, HelpExitsZero)
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_NE(r.out.find("Usage : oxeln-compose"), std::string::npos);
     EXPECT_NE(r.out.find("--interline"), std::string::npos);
+    const RunResult shortForm = run({"-h"});
+    EXPECT_EQ(shortForm.exitCode, 0);
+    EXPECT_EQ(shortForm.out, r.out);
+    const RunResult version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_TRUE(std::regex_match(version.out, std::regex("oxeln-compose [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << version.out;
     EXPECT_TRUE(files().empty());
 }

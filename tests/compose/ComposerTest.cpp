@@ -135,12 +135,16 @@ TEST(ComposeArguments, HelpDocumentsEveryOption)
 {
     EXPECT_EQ(parse({"--help"}).status, ParseResult::Status::Help);
     EXPECT_EQ(parse({"+", "--help", "--bogus"}).status, ParseResult::Status::Help);
+    EXPECT_EQ(parse({"-h"}).status, ParseResult::Status::Help);
+    EXPECT_EQ(parse({"+", "--version"}).status, ParseResult::Status::Version);
+    // An option's value is never an option, even when it reads like one.
+    EXPECT_EQ(parse({"--out", "f", "--title1", "-h", "+"}).status, ParseResult::Status::Run);
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(runComposer({"--help"}, out, err, standardFormats()), 0);
     EXPECT_EQ(err.str(), "");
     for (const char *word : {"--seed", "--max", "--lines", "--interline", "--no-answer", "--title1", "--title2",
-                             "--title3", "--format", "--out", "markup", "rtf", "RAZ", "S1", "S2", "_Cor"})
+                             "--title3", "--format", "--out", "-h", "--version", "markup", "rtf", "RAZ", "S1", "S2", "_Cor"})
         EXPECT_NE(out.str().find(word), std::string::npos) << word;
 }
 
