@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QFrame>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +47,16 @@ public:
     }
 };
 
+// Every size that the hicolor theme installs, so that the title bar, the task
+// bar and the window switcher each get a drawn size instead of a scaled one.
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/oxeln/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 void setBackground(QWidget *widget, const QColor &colour, QPalette::ColorRole role = QPalette::Window)
 {
     QPalette colours = widget->palette();
@@ -65,7 +76,7 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     setFont(sansFont(11));
     setToolTip(kWindowHint);
     setMouseTracking(true);
-    setWindowIcon(QIcon(QStringLiteral(":/oxeln/icon.png")));
+    setWindowIcon(applicationIcon());
     resize(732, 420);
     // 740 x 400 for the whole window; until the real frame is known, assume a
     // 4-pixel border and a 19-pixel caption.
