@@ -11,7 +11,7 @@ build=${OXELN_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${OXELN_FUZZ_SECONDS:-60}
 
 if ! command -v clang++ >/dev/null 2>&1; then
-    echo "fuzz.sh: clang++ is not installed" >&2
+    echo "fuzz.sh : clang++ n'est pas installé" >&2
     exit 1
 fi
 

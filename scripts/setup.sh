@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Shared set-up of ./run and ./test: install the missing Debian packages,
-# then configure and build. Sourced, with OXELN_PACKAGES set by the caller.
+# then configure and build. Sourced; the caller names the packages and the
+# targets.
 set -euo pipefail
 
 OXELN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -24,24 +25,27 @@ oxeln_install() {
         if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
             SUDO=sudo
         else
-            echo "These Debian packages are missing; install them as root, then run again:" >&2
+            echo "Ces paquets Debian manquent ; installez-les en tant que root, puis relancez :" >&2
             echo "  apt-get install -y $missing" >&2
             exit 1
         fi
     fi
-    echo "Installing: $missing"
+    echo "Installation de : $missing"
     ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get update -qq
     # shellcheck disable=SC2086
     ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
+# oxeln_build [TARGET...]: configures once, then builds the targets named,
+# or everything.
 oxeln_build() {
-    local generator=()
+    local generator=() targets=()
     command -v ninja >/dev/null 2>&1 && generator=(-G Ninja)
     if [ ! -f "$OXELN_BUILD/CMakeCache.txt" ]; then
-        cmake -S "$OXELN_ROOT" -B "$OXELN_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+        cmake -S "$OXELN_ROOT" -B "$OXELN_BUILD" "${generator[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     fi
-    cmake --build "$OXELN_BUILD" --parallel "$(nproc)"
+    [ "$#" -gt 0 ] && targets=(--target "$@")
+    cmake --build "$OXELN_BUILD" --parallel "$(nproc)" "${targets[@]}"
 }
 
 OXELN_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
