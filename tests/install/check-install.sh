@@ -20,7 +20,7 @@ app=fr.oxeln.Oxeln
 sizes=(16 22 24 32 48 64 128 256)
 expected=(bin/oxeln bin/oxeln-compose share/applications/$app.desktop share/metainfo/$app.metainfo.xml
     share/icons/hicolor/scalable/apps/oxeln.svg share/man/man1/oxeln.1.gz share/man/man1/oxeln-compose.1.gz
-    share/doc/oxeln/copyright)
+    share/doc/oxeln/copyright share/doc/oxeln/changelog.gz)
 for size in "${sizes[@]}"; do
     expected+=("share/icons/hicolor/${size}x${size}/apps/oxeln.png")
 done
@@ -47,9 +47,10 @@ command=$(sed -n 's/^Exec=//p' "$desktop")
 icon=$(sed -n 's/^Icon=//p' "$desktop")
 [ -f "share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "Icon=$icon is not installed"
 
-# Bumping the version without a release entry is a mistake.
+# Bumping the version without a release entry (metainfo, changelog) is a mistake.
 release=$(grep -o '<release version="[^"]*"' share/metainfo/$app.metainfo.xml | head -n 1)
 [ "$release" = "<release version=\"$version\"" ] || fail "newest release is $release, not $version"
+zcat share/doc/oxeln/changelog.gz | head -n 1 | grep -q "^oxeln ($version) " || fail "the changelog does not start with $version"
 
 for page in oxeln oxeln-compose; do
     warnings=$(zcat "share/man/man1/$page.1.gz" | groff -k -man -Tutf8 -ww -z 2>&1)

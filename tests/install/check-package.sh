@@ -36,7 +36,7 @@ dpkg-deb --contents "$deb" >"$work/contents"
 for file in usr/bin/oxeln usr/bin/oxeln-compose usr/share/applications/fr.oxeln.Oxeln.desktop \
     usr/share/metainfo/fr.oxeln.Oxeln.metainfo.xml usr/share/icons/hicolor/scalable/apps/oxeln.svg \
     usr/share/icons/hicolor/48x48/apps/oxeln.png usr/share/man/man1/oxeln.1.gz \
-    usr/share/man/man1/oxeln-compose.1.gz usr/share/doc/oxeln/copyright; do
+    usr/share/man/man1/oxeln-compose.1.gz usr/share/doc/oxeln/copyright usr/share/doc/oxeln/changelog.gz; do
     grep -q " \./$file\$" "$work/contents" || fail "$file is not in the package"
 done
 # Everything belongs to root, as dpkg will install it.
