@@ -93,13 +93,15 @@ std::optional<long long> parseInteger(std::string_view text)
 
 std::optional<std::uint32_t> parseSeed(std::string_view text)
 {
-    if (!allDigits(text) || text.size() > 10)
+    if (!allDigits(text))
         return std::nullopt;
+    // Leading zeros are allowed: the value decides the range, not the length.
     unsigned long long value = 0;
-    for (char c : text)
+    for (char c : text) {
         value = value * 10 + static_cast<unsigned long long>(c - '0');
-    if (value > 0xFFFFFFFFull)
-        return std::nullopt;
+        if (value > 0xFFFFFFFFull)
+            return std::nullopt;
+    }
     return static_cast<std::uint32_t>(value);
 }
 

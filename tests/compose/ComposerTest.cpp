@@ -64,6 +64,8 @@ TEST(ComposeArguments, OptionsAnywhereInBothForms)
     EXPECT_EQ(o.lineCount, 7);
     EXPECT_EQ(o.interlineCount, 1);
     EXPECT_EQ(o.seed, 4294967295u);
+    EXPECT_EQ(optionsFor({"+", "--out", "f", "--seed", "00000000001"}).seed, 1u) << "leading zeros";
+    EXPECT_EQ(optionsFor({"+", "--out", "f", "--seed=0004294967295"}).seed, 4294967295u);
     EXPECT_EQ(o.outPath, "a b.rtf");
     EXPECT_FALSE(o.answerKey);
     EXPECT_EQ(o.format, "markup");
@@ -105,6 +107,7 @@ TEST(ComposeArguments, BadInputIsRefusedWithOneLine)
         {{"--out", "f", "--interline", "", "+"}, "--interline"},
         {{"--out", "f", "+", "--seed", "-1"}, "-1"},
         {{"--out", "f", "+", "--seed", "4294967296"}, "4294967296"},
+        {{"--out", "f", "+", "--seed", "000004294967296"}, "000004294967296"},
         {{"--out", "f", "+", "--seed", "0x10"}, "0x10"},
         {{"+"}, "--out"},
         {{"--out", "f"}, "exercice"},
