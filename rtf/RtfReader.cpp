@@ -1,6 +1,7 @@
 #include "RtfReader.h"
 
 #include "RtfParser.h"
+#include "RtfTokenizer.h"
 
 #include <QTextDocument>
 #include <QTextOption>
@@ -56,8 +57,12 @@ RtfReader::~RtfReader() = default;
 bool RtfReader::canResume(const QByteArray &longer) const
 {
     const qsizetype stop = m_impl->parser.stop();
+    // Reading stops at a "}" followed only by blanks. Were longer blank from
+    // stop on, a "}" before stop that was read as a stray brace could be that
+    // last one in longer: then only a reading from scratch is right.
     return m_impl->parser.resumable() && longer.size() > stop
-        && QByteArrayView(longer).first(stop) == QByteArrayView(m_impl->source).first(stop);
+        && QByteArrayView(longer).first(stop) == QByteArrayView(m_impl->source).first(stop)
+        && rtf::Tokenizer::hasContentFrom(longer.constData(), longer.size(), stop);
 }
 
 void RtfReader::resume(const QByteArray &longer)

@@ -41,6 +41,15 @@ Tokenizer::Tokenizer(const char *data, qsizetype size, qsizetype start)
         --m_tail;
 }
 
+bool Tokenizer::hasContentFrom(const char *data, qsizetype size, qsizetype start)
+{
+    for (qsizetype i = qMax<qsizetype>(0, start); i < size; ++i) {
+        if (!isBlank(data[i]))
+            return true;
+    }
+    return false;
+}
+
 Token Tokenizer::next()
 {
     Token token;

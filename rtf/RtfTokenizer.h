@@ -49,6 +49,8 @@ public:
     qsizetype offset() const { return m_pos - m_begin; }
     // True when nothing but blanks (spaces, CR, LF, tabs, NULs) is left.
     bool atTail() const { return m_pos >= m_tail; }
+    // True when data holds something other than blanks from offset start on.
+    static bool hasContentFrom(const char *data, qsizetype size, qsizetype start);
 
 private:
     void readWord(Token &token);

@@ -455,6 +455,10 @@ TEST(RtfReaderResume, OnlyAContinuationOfTheSameTextResumes)
     EXPECT_TRUE(cannot("{\\rtf1 a\\u-10179?}", "{\\rtf1 a\\u-10179?\\u-8704?}")); // half a pair
     EXPECT_TRUE(cannot("{\\rtf1 a\\}", "{\\rtf1 a\\}b}"));               // no final "}"
     EXPECT_TRUE(cannot("{\\rtf1 a\\u-}", "{\\rtf1 a\\u-10179?\\u-8704?}")); // "-" could begin a parameter
+    // Only blanks from the cut on: a stray "}" before it becomes the last one.
+    EXPECT_TRUE(cannot(QByteArray("\xf0rb\\ }\t\0\0}", 10), QByteArray("\xf0rb\\ }\t\0\0\0", 10)));
+    EXPECT_TRUE(cannot("{\\rtf1 a} }", "{\\rtf1 a} \r\n"));
+    EXPECT_EQ(text(*readRtf("{\\rtf1 a} \r\n")), "a");
     // Fallback still to skip carries over: "?" after \u233 is skipped either way.
     QTextDocument d;
     RtfReader skip("{\\rtf1 a\\u233 }", &d);
