@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -20,6 +21,10 @@ int main(int argc, char *argv[])
                     "Sans fen\xC3\xAAtre, voir oxeln-compose --help. Manuel : man oxeln.\n");
         return 0;
     }
+
+    // Past a file size limit (ulimit -f) a write fails with EFBIG, reported
+    // like any other failed write, instead of this signal ending the program.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     // Without a display the toolkit would abort with a cryptic message.
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
