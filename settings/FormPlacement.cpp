@@ -100,8 +100,8 @@ QString TFormPlacement::iniSection() const
 void TFormPlacement::RestoreSettings()
 {
     m_saved = false;
-    m_ini.emplace(m_iniFileName);
-    const auto closeFile = qScopeGuard([this] { m_ini.reset(); });
+    m_pass.emplace(m_iniFileName);
+    const auto closeFile = qScopeGuard([this] { m_pass.reset(); });
 
     if (readInteger(QStringLiteral("FormVersion"), 0) >= m_version) {
         restorePlacement();
@@ -114,12 +114,23 @@ void TFormPlacement::SaveSettings()
 {
     if (!m_restored)
         return;
-    m_ini.emplace(m_iniFileName);
-    const auto closeFile = qScopeGuard([this] { m_ini.reset(); });
+    m_pass.emplace(m_iniFileName);
+    const auto closeFile = qScopeGuard([this] { m_pass.reset(); });
     m_lossyWrite = false;
 
-    writeInteger(QStringLiteral("FormVersion"), m_version);
-    savePlacement();
+    try {
+        writeInteger(QStringLiteral("FormVersion"), m_version);
+        savePlacement();
+    } catch (...) {
+        // As when each key was an update of its own: the keys written
+        // before the failing one reach the file.
+        try {
+            m_pass->commit();
+        } catch (const SettingsError &) {
+        }
+        throw;
+    }
+    m_pass->commit();
     emit placementSaved();
     m_saved = true;
 
@@ -179,16 +190,19 @@ void TFormPlacement::reportError(const QString &message) const
 QString TFormPlacement::readString(const QString &section, const QString &key,
                                    const QString &defaultValue)
 {
-    const TIniFile ini = m_ini.value_or(TIniFile(m_iniFileName));
-    return ini.readString(section, key, defaultValue);
+    if (m_pass)
+        return m_pass->readString(section, key, defaultValue);
+    return TIniFile(m_iniFileName).readString(section, key, defaultValue);
 }
 
 void TFormPlacement::writeString(const QString &section, const QString &key, const QString &value)
 {
-    const TIniFile ini = m_ini.value_or(TIniFile(m_iniFileName));
-    ini.writeString(section, key, value);
-    if (!TIniFile::canStore(value))
+    std::optional<IniFilePass> single;
+    IniFilePass &pass = m_pass ? *m_pass : single.emplace(m_iniFileName);
+    if (!pass.writeString(section, key, value))
         m_lossyWrite = true;
+    if (single)
+        single->commit();
 }
 
 qint32 TFormPlacement::readInteger(const QString &key, qint32 defaultValue)

@@ -93,8 +93,10 @@ signals:
     void placementRestored();
 
 protected:
-    // One read or write pass over the file: the file object lives while
-    // RestoreSettings or SaveSettings runs.
+    // One read or write pass over the file: the pass lives while
+    // RestoreSettings or SaveSettings runs. The file is read once per pass,
+    // and a save applies its twenty updates to the text in memory, in their
+    // order, then replaces the file once.
     virtual void savePlacement();
     virtual void restorePlacement();
     virtual QString readString(const QString &section, const QString &key,
@@ -135,7 +137,7 @@ private:
     bool m_firstShowDone = false;
     bool m_lossyWrite = false;
 
-    std::optional<TIniFile> m_ini;
+    std::optional<IniFilePass> m_pass;
     WindowFrame *m_frame = nullptr;
 };
 

@@ -21,7 +21,7 @@ uchar foldCase(uchar c)
     }
 }
 
-bool sameName(const QByteArray &a, const QByteArray &b)
+bool sameName(QByteArrayView a, QByteArrayView b)
 {
     if (a.size() != b.size())
         return false;
@@ -36,23 +36,29 @@ bool sameName(const QByteArray &a, const QByteArray &b)
 
 IniDocument::IniDocument(const QByteArray &data)
 {
+    static constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
     qsizetype start = 0;
-    while (start < data.size()) {
-        const qsizetype nl = data.indexOf('\n', start);
-        if (nl < 0) {
+    if (data.startsWith(Utf8Bom)) {
+        m_bom = Utf8Bom;
+        start = m_bom.size();
+    }
+    const char *bytes = data.constData();
+    const qsizetype size = data.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end == size) {
             m_lines.append({data.mid(start), {}});
             break;
         }
-        qsizetype end = nl;
-        QByteArray eol("\n");
-        if (end > start && data[end - 1] == '\r') {
-            --end;
-            eol = "\r\n";
-        }
+        qsizetype next = end + 1;
+        if (bytes[end] == '\r' && next < size && bytes[next] == '\n')
+            ++next;
+        m_lines.append({data.mid(start, end - start), data.mid(end, next - end)});
         if (m_eol.isEmpty())
-            m_eol = eol;
-        m_lines.append({data.mid(start, end - start), eol});
-        start = nl + 1;
+            m_eol = m_lines.last().eol;
+        start = next;
     }
     // A new file gets CR LF, as the Windows builds write it.
     if (m_eol.isEmpty())
@@ -61,30 +67,35 @@ IniDocument::IniDocument(const QByteArray &data)
 
 QByteArray IniDocument::toBytes() const
 {
+    qsizetype size = m_bom.size();
+    for (const Line &line : m_lines)
+        size += line.text.size() + line.eol.size();
     QByteArray out;
+    out.reserve(size);
+    out += m_bom;
     for (const Line &line : m_lines)
         out += line.text + line.eol;
     return out;
 }
 
-std::optional<QByteArray> IniDocument::sectionName(const QByteArray &line)
+std::optional<QByteArrayView> IniDocument::sectionName(QByteArrayView line)
 {
-    const QByteArray text = line.trimmed();
+    const QByteArrayView text = line.trimmed();
     if (!text.startsWith('['))
         return std::nullopt;
     const qsizetype close = text.indexOf(']');
     if (close < 0)
         return std::nullopt;
-    return text.mid(1, close - 1).trimmed();
+    return text.sliced(1, close - 1).trimmed();
 }
 
-bool IniDocument::isKeyLine(const QByteArray &line)
+bool IniDocument::isKeyLine(QByteArrayView line)
 {
-    const QByteArray text = line.trimmed();
+    const QByteArrayView text = line.trimmed();
     return !text.startsWith(';') && !text.startsWith('[') && text.contains('=');
 }
 
-qsizetype IniDocument::findSection(const QByteArray &name) const
+qsizetype IniDocument::findSection(QByteArrayView name) const
 {
     for (qsizetype i = 0; i < m_lines.size(); ++i) {
         if (auto header = sectionName(m_lines[i].text); header && sameName(*header, name))
@@ -101,12 +112,12 @@ qsizetype IniDocument::sectionEnd(qsizetype header) const
     return i;
 }
 
-qsizetype IniDocument::findKey(qsizetype header, const QByteArray &key) const
+qsizetype IniDocument::findKey(qsizetype header, QByteArrayView key) const
 {
     const qsizetype end = sectionEnd(header);
     for (qsizetype i = header + 1; i < end; ++i) {
-        const QByteArray &text = m_lines[i].text;
-        if (isKeyLine(text) && sameName(text.left(text.indexOf('=')).trimmed(), key))
+        const QByteArrayView text = m_lines[i].text;
+        if (isKeyLine(text) && sameName(text.first(text.indexOf('=')).trimmed(), key))
             return i;
     }
     return -1;

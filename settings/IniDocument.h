@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 
 #include <optional>
@@ -8,8 +9,12 @@
 namespace oxeln {
 
 // An INI file's bytes as lines, each with its own ending, so that writing it
-// back changes nothing but the line that was meant to change. Section names
-// and keys are Windows-1252 bytes, matched without regard to case.
+// back changes nothing but the lines that were meant to change. Section names
+// and keys are matched without regard to case (Windows-1252 letters).
+//
+// Files edited by hand are read as their editor meant them: a line ends at
+// CR LF, LF or a lone CR, and a leading UTF-8 byte-order mark is no part of
+// the first line (it stays in front of the file when written back).
 class IniDocument
 {
 public:
@@ -17,10 +22,13 @@ public:
 
     QByteArray toBytes() const;
 
+    // The file begins with a UTF-8 byte-order mark: its text is UTF-8.
+    bool isUtf8() const { return !m_bom.isEmpty(); }
+
     // Index of the section's header line, or -1.
-    qsizetype findSection(const QByteArray &name) const;
+    qsizetype findSection(QByteArrayView name) const;
     // Index of the key's line in the section, or -1.
-    qsizetype findKey(qsizetype header, const QByteArray &key) const;
+    qsizetype findKey(qsizetype header, QByteArrayView key) const;
     // The text after the line's first "=", blanks trimmed.
     QByteArray valueAt(qsizetype line) const;
 
@@ -32,13 +40,14 @@ private:
     struct Line
     {
         QByteArray text;
-        QByteArray eol; // "\r\n", "\n", or empty on a last line without ending
+        QByteArray eol; // "\r\n", "\n", "\r", or empty on a last line without ending
     };
 
-    static std::optional<QByteArray> sectionName(const QByteArray &line);
-    static bool isKeyLine(const QByteArray &line);
+    static std::optional<QByteArrayView> sectionName(QByteArrayView line);
+    static bool isKeyLine(QByteArrayView line);
     qsizetype sectionEnd(qsizetype header) const;
 
+    QByteArray m_bom;
     QList<Line> m_lines;
     QByteArray m_eol; // for new lines: the file's own ending
 };

@@ -1,12 +1,12 @@
 #include "IniFile.h"
 
+#include "FileReplace.h"
 #include "IniDocument.h"
 #include "SettingsError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -51,6 +51,18 @@ QString withoutLineBreaks(QString value)
     }
     return value;
 }
+
+// A file that begins with a UTF-8 byte-order mark was written as UTF-8 by
+// its editor: it is read and written back so.
+QByteArray encodeFor(const IniDocument &document, const QString &text, bool *lossless = nullptr)
+{
+    if (!document.isUtf8())
+        return toCp1252(text, lossless);
+    if (lossless)
+        *lossless = true;
+    return text.normalized(QString::NormalizationForm_C).toUtf8();
+}
+
 
 } // namespace
 
@@ -152,6 +164,99 @@ QString quoteIniValue(const QString &value)
     return value;
 }
 
+IniFilePass::IniFilePass(const QString &fileName)
+    : m_fileName(fileName)
+{
+}
+
+IniFilePass::~IniFilePass() = default;
+IniFilePass::IniFilePass(IniFilePass &&) noexcept = default;
+IniFilePass &IniFilePass::operator=(IniFilePass &&) noexcept = default;
+
+IniDocument *IniFilePass::documentForReading()
+{
+    if (!m_read) {
+        m_read = true;
+        if (const std::optional<QByteArray> data = readBytes(m_fileName))
+            m_document = std::make_unique<IniDocument>(*data);
+    }
+    return m_document.get();
+}
+
+IniDocument &IniFilePass::documentForWriting()
+{
+    if (!m_checkedForWriting) {
+        const QFileInfo info(m_fileName);
+        if (info.exists()) {
+            if (isProtected(info))
+                failWrite();
+            // Replacing a file we could not read would lose its other lines.
+            if (!documentForReading())
+                failWrite();
+        } else {
+            m_document = std::make_unique<IniDocument>(QByteArray());
+        }
+        m_read = true;
+        m_checkedForWriting = true;
+    }
+    return *m_document;
+}
+
+QString IniFilePass::readString(const QString &section, const QString &key, const QString &defaultValue)
+{
+    const IniDocument *document = documentForReading();
+    if (!document)
+        return defaultValue;
+    const qsizetype header = document->findSection(encodeFor(*document, section));
+    if (header < 0)
+        return defaultValue;
+    const qsizetype line = document->findKey(header, encodeFor(*document, key));
+    if (line < 0)
+        return defaultValue;
+    QByteArray value = document->valueAt(line);
+    if (value.size() > 1 && (value.front() == '"' || value.front() == '\'')
+        && value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    if (document->isUtf8())
+        return QString::fromUtf8(value).left(TIniFile::MaxValueLength);
+    return fromCp1252(value.left(TIniFile::MaxValueLength));
+}
+
+qint32 IniFilePass::readInteger(const QString &section, const QString &key, qint32 defaultValue)
+{
+    return parseIniInteger(readString(section, key, QString())).value_or(defaultValue);
+}
+
+bool IniFilePass::writeString(const QString &section, const QString &key, const QString &value)
+{
+    IniDocument &document = documentForWriting();
+    bool lossless = true;
+    document.setValue(encodeFor(document, section), encodeFor(document, key),
+                      encodeFor(document, withoutLineBreaks(value), &lossless));
+    m_changed = true;
+    return lossless;
+}
+
+void IniFilePass::writeInteger(const QString &section, const QString &key, qint32 value)
+{
+    writeString(section, key, QString::number(value));
+}
+
+void IniFilePass::commit()
+{
+    if (!m_changed)
+        return;
+    if (!replaceFile(m_fileName, m_document->toBytes()))
+        failWrite(); // the old file stays as it was
+    m_changed = false;
+}
+
+void IniFilePass::failWrite() const
+{
+    const QString path = QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath());
+    throw SettingsError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
+}
+
 TIniFile::TIniFile(const QString &fileName)
     : m_fileName(fileName)
 {
@@ -160,21 +265,7 @@ TIniFile::TIniFile(const QString &fileName)
 QString TIniFile::readString(const QString &section, const QString &key,
                              const QString &defaultValue) const
 {
-    const std::optional<QByteArray> data = readBytes(m_fileName);
-    if (!data)
-        return defaultValue;
-    const IniDocument document(*data);
-    const qsizetype header = document.findSection(toCp1252(section));
-    if (header < 0)
-        return defaultValue;
-    const qsizetype line = document.findKey(header, toCp1252(key));
-    if (line < 0)
-        return defaultValue;
-    QByteArray value = document.valueAt(line);
-    if (value.size() > 1 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
-        value = value.mid(1, value.size() - 2);
-    return fromCp1252(value.left(MaxValueLength));
+    return IniFilePass(m_fileName).readString(section, key, defaultValue);
 }
 
 qint32 TIniFile::readInteger(const QString &section, const QString &key, qint32 defaultValue) const
@@ -184,32 +275,9 @@ qint32 TIniFile::readInteger(const QString &section, const QString &key, qint32 
 
 void TIniFile::writeString(const QString &section, const QString &key, const QString &value) const
 {
-    const QFileInfo info(m_fileName);
-    QByteArray data;
-    if (info.exists()) {
-        if (isProtected(info))
-            failWrite();
-        // Replacing a file we could not read would lose its other lines.
-        const std::optional<QByteArray> existing = readBytes(m_fileName);
-        if (!existing)
-            failWrite();
-        data = *existing;
-    }
-
-    IniDocument document(data);
-    document.setValue(toCp1252(section), toCp1252(key), toCp1252(withoutLineBreaks(value)));
-
-    QSaveFile file(m_fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        failWrite();
-    const QByteArray bytes = document.toBytes();
-    if (file.write(bytes) != bytes.size())
-        failWrite(); // the temporary file is discarded, the old one stays
-    // Flushed to disk before the rename: a power cut leaves the old file or
-    // the new one, never an empty one. The folder itself is not flushed: a
-    // lost rename only brings back the old file.
-    if (!file.commit())
-        failWrite();
+    IniFilePass pass(m_fileName);
+    pass.writeString(section, key, value);
+    pass.commit();
 }
 
 void TIniFile::writeInteger(const QString &section, const QString &key, qint32 value) const
@@ -222,12 +290,6 @@ bool TIniFile::canStore(const QString &value)
     bool lossless = true;
     toCp1252(value, &lossless);
     return lossless;
-}
-
-void TIniFile::failWrite() const
-{
-    const QString path = QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath());
-    throw SettingsError(QStringLiteral("Impossible d'écrire dans %1").arg(path));
 }
 
 } // namespace oxeln

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 namespace oxeln {
@@ -24,13 +25,58 @@ std::optional<qint32> parseIniInteger(const QString &text);
 // quotes, which the reader removes again, so the value comes back unchanged.
 QString quoteIniValue(const QString &value);
 
+class IniDocument;
+
+// One pass over an INI file of Windows-1252 bytes (UTF-8 when it begins
+// with a UTF-8 byte-order mark): the file is read once, at the first read
+// or write, every write changes its text in memory, and commit() writes it
+// back with one replace (see replaceFile: a temporary copy flushed to disk
+// and renamed over the file, or the file overwritten in place when its
+// folder takes no new file). The result is byte for byte that of the same
+// writes made one by one through TIniFile. Lines it does not touch,
+// comments and the file's line ends are kept.
+class IniFilePass
+{
+public:
+    explicit IniFilePass(const QString &fileName);
+    ~IniFilePass();
+    IniFilePass(IniFilePass &&) noexcept;
+    IniFilePass &operator=(IniFilePass &&) noexcept;
+
+    const QString &fileName() const { return m_fileName; }
+
+    // As TIniFile::readString, from the text as this pass has it.
+    QString readString(const QString &section, const QString &key, const QString &defaultValue);
+    qint32 readInteger(const QString &section, const QString &key, qint32 defaultValue);
+
+    // As TIniFile::writeString, in memory. Throws SettingsError at once when
+    // the file exists but is write-protected or cannot be read. Returns
+    // whether the value is kept without a character becoming "?".
+    bool writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, qint32 value);
+
+    // Writes the file if anything was written in this pass. Throws
+    // SettingsError "Impossible d'écrire dans <full path>" when it cannot;
+    // the file is then left as it was.
+    void commit();
+
+private:
+    IniDocument *documentForReading();
+    IniDocument &documentForWriting();
+    [[noreturn]] void failWrite() const;
+
+    QString m_fileName;
+    std::unique_ptr<IniDocument> m_document; // the file's text, once read
+    bool m_read = false;
+    bool m_checkedForWriting = false;
+    bool m_changed = false;
+};
+
 // Access by section and key to an INI file of Windows-1252 bytes. Names are
 // matched without regard to case. It keeps nothing between calls: every read
-// reads the file, and every write reads it, changes one line and replaces
-// the whole file atomically (temporary file beside it, flushed to disk, then
-// renamed over it), so that a crash or a failed write never leaves a half
-// written file behind. Lines it does not touch, comments and the line ending
-// style (CR LF or LF) of the file are kept.
+// reads the file, and every write is a pass of its own (read, change one
+// line, replace the whole file), so that a crash or a failed write never
+// leaves a half written file behind.
 class TIniFile
 {
 public:
@@ -56,12 +102,11 @@ public:
     void writeString(const QString &section, const QString &key, const QString &value) const;
     void writeInteger(const QString &section, const QString &key, qint32 value) const;
 
-    // Whether the value can be written without any character becoming "?".
+    // Whether the value can be written to a Windows-1252 file without any
+    // character becoming "?".
     static bool canStore(const QString &value);
 
 private:
-    [[noreturn]] void failWrite() const;
-
     QString m_fileName;
 };
 

@@ -1,3 +1,4 @@
+#include "FileReplace.h"
 #include "FormPlacement.h"
 #include "IniFile.h"
 #include "SettingsError.h"
@@ -6,7 +7,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 #include <ostream>
 
@@ -202,6 +206,118 @@ TEST_F(IniFile, AFailedWriteRaisesTheErrorAndLeavesTheFileAsItWas)
     EXPECT_THROW(write("B", "new"), SettingsError);
     EXPECT_EQ(bytes(), before);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"oxeln.ini"});
+}
+
+TEST_F(IniFile, HandEditedFilesReadAsTheirEditorMeantThem)
+{
+    // A byte-order mark is no part of the first line; the text is UTF-8.
+    put("\xEF\xBB\xBF[TForm1]\r\nETitre1_Text=Pr\xC3\xA9nom\r\n");
+    EXPECT_EQ(read("ETitre1_Text"), QStringLiteral("Prénom"));
+    write("Etitre2_Text", QStringLiteral("Élève → 5 €"));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF[TForm1]\r\nETitre1_Text=Pr\xC3\xA9nom\r\n"
+                       "Etitre2_Text=\xC3\x89l\xC3\xA8ve \xE2\x86\x92 5 \xE2\x82\xAC\r\n");
+
+    // CR alone ends a line; new lines take the file's own ending.
+    put("[TForm1]\rA=1\r[Other]\rB=2\r");
+    EXPECT_EQ(read("A"), "1");
+    EXPECT_EQ(read("B"), "<default>");
+    write("A", "3");
+    write("C", "4");
+    EXPECT_EQ(bytes(), "[TForm1]\rA=3\rC=4\r[Other]\rB=2\r");
+
+    // Endings mixed by hand stay as they were, line by line.
+    put("[TForm1]\nA=1\r\nB=2\rC=3");
+    write("B", "x");
+    write("D", "y");
+    EXPECT_EQ(bytes(), "[TForm1]\nA=1\r\nB=x\rC=3\nD=y\n");
+}
+
+// The twenty keys of a save, with values of every kind.
+QList<std::pair<QString, QString>> twentyKeys(int round)
+{
+    const QString n = QString::number(round);
+    return {{"FormVersion", "0"}, {"Flags", "0"}, {"ShowCmd", "1"}, {"PixelsPerInch", "96"},
+            {"MinMaxPos(1024x768)", "-1,-1,-1,-1"}, {"MinMaxPos", "-1,-1,-1,-1"},
+            {"NormPos(1024x768)", "10,20,770,440"}, {"NormPos", "10,20,770,44" + n},
+            {"Visible", "0"}, {"spmaxvaleur_Value", "100"}, {"spMaxLigne_Value", n},
+            {"spinterligne_Value", "2"}, {"CBCorrige_Checked", "True"},
+            {"ETitre1_Text", QStringLiteral("Prénom : ") + n}, {"Etitre2_Text", quoteIniValue("\"x\"")},
+            {"Etitre3_Text", QStringLiteral("a = b ; c € \u2192")}, {"spCorriges_Value", "1"},
+            {"spSujets_Value", n}, {"SaveDialog1_InitialDir", ""}, {"ckbEdite_Checked", "False"}};
+}
+
+TEST_F(IniFile, OnePassGivesTheBytesOfOneUpdatePerKey)
+{
+    const QByteArray files[] = {
+        "",
+        "[TForm1]\r\nFormVersion=0\r\nFlags=0\r\n",
+        "; by hand\n[Other]\nX=1\n\n[tform1]\n  SPMAXLIGNE_VALUE = 7 \nvisible=1\n\n[Third]\nY=2",
+        "[TForm1]",
+        "\xEF\xBB\xBF[TForm1]\rNormPos=1,2,3,4\r",
+        "[TForm1]\nA=1\r\nB=2\rC=3",
+        "[TForm1]\r\nFlags=1\r\n[TForm1]\r\nFlags=2\r\n",
+        "garbage line\r\n=\r\n[\r\n[TForm1\r\n]\r\n",
+        "[Projection]\r\nZoom=2\r\n\r\n",
+        QByteArray("[TForm1]\r\nETitre1_Text=a\0b\r\n\r\n\r\n", 30),
+    };
+    int round = 0;
+    for (const QByteArray &file : files) {
+        ++round;
+        const QString oneByOne = m_dir.filePath("one.ini");
+        const QString onePass = m_dir.filePath("pass.ini");
+        for (const QString &name : {oneByOne, onePass}) {
+            QFile::remove(name);
+            if (!file.isEmpty() || round > 1) {
+                QFile out(name);
+                ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+                out.write(file);
+            }
+        }
+        IniFilePass pass(onePass);
+        for (int save = 1; save <= 2; ++save) {
+            for (const auto &[key, value] : twentyKeys(save)) {
+                TIniFile(oneByOne).writeString("TForm1", key, value);
+                pass.writeString("TForm1", key, value);
+            }
+        }
+        pass.commit();
+        QFile a(oneByOne), b(onePass);
+        ASSERT_TRUE(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+        EXPECT_EQ(b.readAll(), a.readAll()) << "file " << round;
+        EXPECT_EQ(pass.readString("TForm1", "ETitre1_Text", ""), QStringLiteral("Prénom : 2"));
+    }
+}
+
+TEST_F(IniFile, ReplaceKeepsPermissionsAndRemovesOnlyCopiesOfEndedProcesses)
+{
+    put("[TForm1]\r\nA=1\r\n");
+    ASSERT_TRUE(QFile::setPermissions(path(), QFile::ReadOwner | QFile::WriteOwner));
+
+    // A process that has ended, and one that runs (this one's parent).
+    QProcess ended;
+    ended.start("true", {});
+    ASSERT_TRUE(ended.waitForStarted(5000));
+    const qint64 endedPid = ended.processId();
+    ASSERT_TRUE(ended.waitForFinished(5000));
+    const QString stale = replacementCopyName(path(), endedPid);
+    const QString running = replacementCopyName(path(), qint64(getppid()));
+    const QStringList others{"oxeln.ini.backup", "oxeln.ini.12a.tmp", "oxeln.ini.tmp", "other.ini.1.tmp"};
+    for (const QString &name : QStringList{stale, running} + others) {
+        QFile f(m_dir.filePath(QFileInfo(name).fileName()));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &before), 0);
+
+    write("A", "2");
+    EXPECT_EQ(read("A"), "2");
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(path()).constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino) << "replaced by a new file";
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    QStringList expected = others + QStringList{"oxeln.ini", QFileInfo(running).fileName()};
+    expected.sort();
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 TEST(IniInteger, ReadsDecimalAndHexadecimalForms)
