@@ -1,6 +1,7 @@
 #include "FormPlacement.h"
 
 #include "SettingsError.h"
+#include "SettingsLocation.h"
 
 #include <QDebug>
 #include <QDir>
@@ -114,6 +115,7 @@ void TFormPlacement::SaveSettings()
 {
     if (!m_restored)
         return;
+    chooseFileForSaving();
     m_pass.emplace(m_iniFileName);
     const auto closeFile = qScopeGuard([this] { m_pass.reset(); });
     m_lossyWrite = false;
@@ -140,6 +142,14 @@ void TFormPlacement::SaveSettings()
                                    "ils y sont remplacés par « ? »")
                         .arg(path));
     }
+}
+
+void TFormPlacement::chooseFileForSaving()
+{
+    if (m_fallbackIniFileName.isEmpty() || canKeepSettingsAt(m_iniFileName))
+        return;
+    prepareUserSettingsFile(m_iniFileName, m_fallbackIniFileName);
+    m_iniFileName = m_fallbackIniFileName;
 }
 
 void TFormPlacement::onFirstShow()

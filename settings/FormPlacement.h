@@ -61,6 +61,12 @@ public:
 
     void setIniFileName(const QString &fileName) { m_iniFileName = fileName; }
     const QString &iniFileName() const { return m_iniFileName; }
+    // Where the settings go when the file named by iniFileName can no longer
+    // be written at save time (its medium or folder turned read-only, or it
+    // was write-protected): the user's own file, which then starts as a copy
+    // of the other one and is used from then on. None by default.
+    void setFallbackIniFileName(const QString &fileName) { m_fallbackIniFileName = fileName; }
+    const QString &fallbackIniFileName() const { return m_fallbackIniFileName; }
     void setIniSection(const QString &section) { m_iniSection = section; }
     QString iniSection() const;
 
@@ -121,10 +127,12 @@ protected:
 private:
     ScreenMetrics screenMetrics() const;
     void readStateHalf(qint32 flags);
+    void chooseFileForSaving();
     void runHook(const std::function<void()> &action);
 
     QPointer<QWidget> m_window;
     QString m_iniFileName;
+    QString m_fallbackIniFileName;
     QString m_iniSection;
     bool m_active = true;
     qint32 m_version = 0;

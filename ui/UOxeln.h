@@ -72,8 +72,9 @@ public:
     void RxE2DragDrop();
     void RxE2EndDrag();
 
-    // The settings file: beside the executable, extension ".ini". Tests may
-    // point the store elsewhere before the first showing.
+    // The settings file: beside the executable, extension ".ini", or the
+    // user's own when that cannot be written. Tests may point the store
+    // elsewhere before the first showing.
     static QString settingsPathForExecutable();
     void setSettingsFile(const QString &path);
 

@@ -5,8 +5,10 @@
 
 #include "ErrorBox.h"
 #include "FormStorage.h"
+#include "SettingsLocation.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QLineEdit>
 
 void TForm1::createStorage()
@@ -21,11 +23,14 @@ void TForm1::createStorage()
 void TForm1::setSettingsFile(const QString &path)
 {
     FormStorage1->setIniFileName(path);
+    // Should that file be unwritable when the window closes, the settings
+    // go to the user's own file instead of being lost.
+    FormStorage1->setFallbackIniFileName(oxeln::userSettingsPath(QFileInfo(path).fileName()));
 }
 
 QString TForm1::settingsPathForExecutable()
 {
-    return oxeln::iniPathForExecutable(QCoreApplication::applicationFilePath());
+    return oxeln::settingsFileForExecutable(QCoreApplication::applicationFilePath());
 }
 
 void TForm1::restoreSettingsAtFirstShow()

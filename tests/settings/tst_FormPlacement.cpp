@@ -31,6 +31,8 @@ private slots:
     void unwritableFileIsReportedTwice_data();
     void unwritableFileIsReportedTwice();
     void failedKeyEndsTheSaveAndDestructionTriesAgain();
+    void fileUnwritableAtCloseMovesToTheUserFile_data();
+    void fileUnwritableAtCloseMovesToTheUserFile();
     void closeQueryComesFirstAndCanStopTheSave();
     void restoreRunsOnlyAtTheFirstShowing();
     void inactiveStoreReadsAndWritesNothing();
@@ -279,6 +281,40 @@ void TestFormPlacement::failedKeyEndsTheSaveAndDestructionTriesAgain()
     QCOMPARE(value("spSujets_Value"), "7");
     QCOMPARE(value("Visible"), "1");
     QCOMPARE(keys().size(), 20);
+}
+
+void TestFormPlacement::fileUnwritableAtCloseMovesToTheUserFile_data()
+{
+    QTest::addColumn<bool>("protectAfterStart");
+    QTest::newRow("protected between start and close") << true;
+    QTest::newRow("still writable") << false;
+}
+
+void TestFormPlacement::fileUnwritableAtCloseMovesToTheUserFile()
+{
+    QFETCH(bool, protectAfterStart);
+    const QString userFile = m_dir->filePath("config/oxeln/oxeln.ini");
+    const QByteArray before = "[TForm1]\r\nspMaxLigne_Value=12\r\n[Projection]\r\nZoom=2\r\n";
+    put(before);
+
+    TestWindow *window = open();
+    window->store->setFallbackIniFileName(userFile);
+    QCOMPARE(window->spMaxLigne->value(), 12);
+    window->spMaxLigne->setValue(20);
+    if (protectAfterStart)
+        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    closeWindow();
+
+    QCOMPARE(errors(), QStringList());
+    QCOMPARE(m_log.count("saved"), 1);
+    const QString kept = protectAfterStart ? userFile : m_path;
+    QCOMPARE(TIniFile(kept).readString("TForm1", "spMaxLigne_Value", ""), "20");
+    QCOMPARE(TIniFile(kept).readString("Projection", "Zoom", ""), "2");
+    QCOMPARE(TIniFile(kept).readString("TForm1", "Visible", ""), "0");
+    if (protectAfterStart)
+        QCOMPARE(bytes(), before);
+    else
+        QVERIFY(!QFile::exists(userFile));
 }
 
 void TestFormPlacement::closeQueryComesFirstAndCanStopTheSave()
