@@ -10,6 +10,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <optional>
+
 namespace {
 
 const char *const Keys[] = {
@@ -65,7 +67,7 @@ void BM_SaveTwentyKeysOnePass(benchmark::State &state)
         pass.commit();
     }
 }
-BENCHMARK(BM_SaveTwentyKeysOnePass)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveTwentyKeysOnePass)->ArgName("large")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_SaveTwentyKeysLargeFile(benchmark::State &state)
 {
@@ -90,6 +92,25 @@ void BM_ReadTwentyKeys(benchmark::State &state)
     }
 }
 BENCHMARK(BM_ReadTwentyKeys)->Unit(benchmark::kMicrosecond);
+
+// The reads of a start on the 10 MB file: one read per key, or one pass.
+void BM_ReadTwentyKeysLargeFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("oxeln.ini"));
+    putLargeFile(path);
+    for (auto _ : state) {
+        std::optional<oxeln::IniFilePass> pass;
+        if (state.range(0))
+            pass.emplace(path);
+        for (const char *key : Keys) {
+            const QString name = QString::fromLatin1(key);
+            benchmark::DoNotOptimize(pass ? pass->readString(QStringLiteral("TForm1"), name, QString())
+                                          : oxeln::TIniFile(path).readString(QStringLiteral("TForm1"), name, QString()));
+        }
+    }
+}
+BENCHMARK(BM_ReadTwentyKeysLargeFile)->ArgName("onePass")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
