@@ -2,7 +2,6 @@
 #include "Worksheet.h"
 
 #include <QApplication>
-#include <QScreen>
 
 #include <csignal>
 #include <cstdio>
@@ -41,13 +40,6 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.oxeln.Oxeln"));
     oxeln::Worksheet worksheet;
     TForm1 Form1(worksheet);
-
-    // Opens centred on the screen unless the settings place it elsewhere.
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame(QPoint(), Form1.size());
-        frame.moveCenter(screen->availableGeometry().center());
-        Form1.move(frame.topLeft());
-    }
     Form1.show();
     return app.exec();
 }

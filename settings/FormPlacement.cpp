@@ -308,7 +308,11 @@ void TFormPlacement::restorePlacement()
     if (found && edges[2] > edges[0]) {
         const QSize size(int(std::min(edges[2] - edges[0], CoordinateLimit)),
                          int(std::clamp<qint64>(edges[3] - edges[1], 0, CoordinateLimit)));
-        m_frame->place(QRect(QPoint(int(edges[0]), int(edges[1])), size));
+        // Saved on a larger screen, or at another scale: the stored values
+        // stay in the file, the window comes up whole on this screen.
+        const QRect stored{QPoint(int(edges[0]), int(edges[1])), size};
+        m_frame->place(FitFrameInside(stored, WindowFrame::availableAreaFor(stored),
+                                      m_frame->minimumFrameSize()));
     }
 
     readStateHalf(flags);

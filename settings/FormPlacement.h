@@ -58,6 +58,8 @@ public:
     ~TFormPlacement() override;
 
     QWidget *window() const { return m_window; }
+    // The window's outer rectangle, as the store reads and places it.
+    WindowFrame *frame() const { return m_frame; }
 
     void setIniFileName(const QString &fileName) { m_iniFileName = fileName; }
     const QString &iniFileName() const { return m_iniFileName; }

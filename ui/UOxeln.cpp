@@ -78,9 +78,6 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     setMouseTracking(true);
     setWindowIcon(applicationIcon());
     resize(732, 420);
-    // 740 x 400 for the whole window; until the real frame is known, assume a
-    // 4-pixel border and a 19-pixel caption.
-    setMinimumSize(740 - 8, 400 - 27);
 
     createControls();
     createPanels();

@@ -86,7 +86,6 @@ protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -115,7 +114,6 @@ private:
     void pinCaret(oxeln::RichTextView *view);
     void runDrill(oxeln::Drill drill);
     void watchDrag(QDrag *drag, oxeln::RichTextView *view);
-    void fitMinimumToFrame();
 
     // oxeln::DrillHost
     int subjectLineCount() override;

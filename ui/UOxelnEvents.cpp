@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QShowEvent>
-#include <QTimer>
 
 void TForm1::showEvent(QShowEvent *event)
 {
@@ -20,22 +19,6 @@ void TForm1::showEvent(QShowEvent *event)
         restoreSettingsAtFirstShow();
     }
     QWidget::showEvent(event);
-    // The window manager's frame is known only once the window is mapped.
-    QTimer::singleShot(0, this, &TForm1::fitMinimumToFrame);
-}
-
-void TForm1::moveEvent(QMoveEvent *event)
-{
-    fitMinimumToFrame();
-    QWidget::moveEvent(event);
-}
-
-void TForm1::fitMinimumToFrame()
-{
-    // The 740 x 400 limit is for the whole window, frame included.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame.width() > 0 || frame.height() > 0)
-        setMinimumSize(740 - frame.width(), 400 - frame.height());
 }
 
 void TForm1::watchDrag(QDrag *drag, oxeln::RichTextView *view)

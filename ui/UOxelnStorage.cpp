@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLineEdit>
 
 void TForm1::createStorage()
@@ -18,6 +20,9 @@ void TForm1::createStorage()
     FormStorage1->setStoredProps(oxeln::TFormStorage::form1StoredProps());
     FormStorage1->setErrorReporter([this](const QString &message) { oxeln::ShowErrorBox(this, message); });
     connect(FormStorage1, &oxeln::TFormPlacement::placementSaved, this, &TForm1::FormStorage1SavePlacement);
+    // 740 x 400 for the whole window; until the real frame is known, assume a
+    // 4-pixel border and a 19-pixel caption.
+    FormStorage1->frame()->setMinimumFrameSize(QSize(740, 400), QMargins(4, 23, 4, 4));
 }
 
 void TForm1::setSettingsFile(const QString &path)
@@ -35,6 +40,10 @@ QString TForm1::settingsPathForExecutable()
 
 void TForm1::restoreSettingsAtFirstShow()
 {
+    // Opens centred on the screen, unless the store places it elsewhere.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    if (screen)
+        FormStorage1->frame()->centre(screen->availableGeometry());
     FormStorage1->onFirstShow();
     // Restored titles show from their start, as typed ones do.
     for (QLineEdit *title : {ETitre1, Etitre2, Etitre3})

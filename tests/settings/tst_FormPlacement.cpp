@@ -25,6 +25,8 @@ private slots:
     void rectangleWithoutWidthIsIgnored_data();
     void rectangleWithoutWidthIsIgnored();
     void missingWordsKeepTheCurrentEdges();
+    void storedFrameComesUpOnTheScreen_data();
+    void storedFrameComesUpOnTheScreen();
     void smallRectangleIsRaisedToTheMinimumSize();
     void sectionAndKeysInAnotherCase();
     void handEditedFileKeepsItsOtherLines();
@@ -42,9 +44,9 @@ void TestFormPlacement::normalRectangleComesBack()
 {
     TestWindow *window = open();
     window->resize(770, 450);
-    window->move(30, 40);
+    window->move(20, 40);
     const QRect frame = window->frameGeometry();
-    QCOMPARE(frame.topLeft(), QPoint(30, 40));
+    QCOMPARE(frame.topLeft(), QPoint(20, 40));
     closeWindow();
     QCOMPARE(value("NormPos"), edges(frame));
     QCOMPARE(value("NormPos(1024x768)"), edges(frame));
@@ -95,7 +97,7 @@ void TestFormPlacement::otherDensityDropsThePositionButNotTheState()
 void TestFormPlacement::maximizedRestart()
 {
     TestWindow *window = open();
-    window->move(40, 50);
+    window->move(30, 50);
     const QRect normal = window->frameGeometry();
     window->showMaximized();
     QTRY_VERIFY(window->isMaximized());
@@ -162,9 +164,34 @@ void TestFormPlacement::missingWordsKeepTheCurrentEdges()
     const QRect designed = designedFrame(window);
     QCOMPARE(window->frameGeometry(), QRect(QPoint(10, 60), designed.bottomRight()));
 
-    put("[TForm1]\r\nNormPos=x, 60,, 850 ,abc\r\n");
+    put("[TForm1]\r\nNormPos=x, 60,, 790 ,abc\r\n");
     window = open();
-    QCOMPARE(window->frameGeometry(), QRect(QPoint(designed.left(), 60), QPoint(849, designed.bottom())));
+    QCOMPARE(window->frameGeometry(), QRect(QPoint(designed.left(), 60), QPoint(789, designed.bottom())));
+}
+
+void TestFormPlacement::storedFrameComesUpOnTheScreen_data()
+{
+    QTest::addColumn<QByteArray>("normPos");
+    QTest::addColumn<QRect>("frame"); // on an 800 x 800 screen
+    QTest::newRow("huge size") << QByteArray("0,0,16777215,16777215") << QRect(0, 0, 800, 800);
+    QTest::newRow("beyond the bottom right") << QByteArray("2000,1500,2800,2000") << QRect(0, 300, 800, 500);
+    QTest::newRow("above the top left") << QByteArray("-300,-200,500,300") << QRect(0, 0, 800, 500);
+    QTest::newRow("wider, partly off") << QByteArray("-100,700,1100,1200") << QRect(0, 300, 800, 500);
+}
+
+void TestFormPlacement::storedFrameComesUpOnTheScreen()
+{
+    QFETCH(QByteArray, normPos);
+    QFETCH(QRect, frame);
+
+    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry(), QRect(0, 0, 800, 800));
+    put("[TForm1]\r\nPixelsPerInch=96\r\nNormPos=" + normPos + "\r\n");
+    TestWindow *window = open();
+    QCOMPARE(window->frameGeometry(), frame);
+    // Nothing is written back before the close, which saves where the window is.
+    QCOMPARE(value("NormPos"), QString::fromLatin1(normPos));
+    closeWindow();
+    QCOMPARE(value("NormPos"), edges(frame));
 }
 
 void TestFormPlacement::smallRectangleIsRaisedToTheMinimumSize()
