@@ -114,6 +114,7 @@ private:
     void pinCaret(oxeln::RichTextView *view);
     void runDrill(oxeln::Drill drill);
     void watchDrag(QDrag *drag, oxeln::RichTextView *view);
+    void reseedRandomSource();
 
     // oxeln::DrillHost
     int subjectLineCount() override;

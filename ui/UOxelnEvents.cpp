@@ -17,6 +17,9 @@ void TForm1::showEvent(QShowEvent *event)
     if (!m_shownOnce && !event->spontaneous()) {
         m_shownOnce = true;
         restoreSettingsAtFirstShow();
+        // Without a window manager the window is never activated: a new
+        // worksheet must not depend on it.
+        reseedRandomSource();
     }
     QWidget::showEvent(event);
 }

@@ -72,11 +72,16 @@ void TForm1::FormCreate()
         oxeln::ShowErrorBox(this, QStringLiteral("Impossible de créer le fichier %1").arg(stamp.fileName()));
 }
 
-void TForm1::FormActivate()
+void TForm1::reseedRandomSource()
 {
     // Milliseconds since midnight, universal time.
     const QTime now = QDateTime::currentDateTimeUtc().time();
     m_worksheet.random().seed(static_cast<std::uint32_t>(now.msecsSinceStartOfDay()));
+}
+
+void TForm1::FormActivate()
+{
+    reseedRandomSource();
     setWindowTitle(oxeln::cp1252::decode(QByteArray::fromStdString(oxeln::MainWindowCaption())));
 }
 

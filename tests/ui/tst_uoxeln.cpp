@@ -7,6 +7,7 @@
 #include "Worksheet.h"
 
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFrame>
@@ -38,6 +39,7 @@ private slots:
     void controlsSitWhereDesigned();
     void tabOrderFollowsDesign();
     void captionSetAtActivationOnly();
+    void firstShowingReseedsWithoutActivation();
 
     void firstDrillWritesBothHeaders();
     void chainingContinuesNumberingAcrossDrills();
@@ -214,6 +216,21 @@ void TestMainWindow::captionSetAtActivationOnly()
     QVERIFY(m_form->windowTitle().isEmpty());
     showAndActivate();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Oxeln - Calcul sur les nombres relatifs"));
+}
+
+void TestMainWindow::firstShowingReseedsWithoutActivation()
+{
+    // Without a window manager the window is never activated; the first
+    // showing alone gives a new worksheet.
+    m_worksheet->random().seed(12345);
+    const int before = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
+    m_form->show();
+    const int after = QDateTime::currentDateTimeUtc().time().msecsSinceStartOfDay();
+    QVERIFY(!m_form->isActiveWindow());
+    if (after < before)
+        QSKIP("midnight passed during the showing");
+    const auto seed = static_cast<int>(m_worksheet->random().state());
+    QVERIFY2(seed >= before && seed <= after, qPrintable(QString::number(seed)));
 }
 
 void TestMainWindow::firstDrillWritesBothHeaders()
