@@ -3,3 +3,18 @@ add_executable(tst_uoxeln tst_uoxeln.cpp)
 target_link_libraries(tst_uoxeln PRIVATE oxeln_ui Qt6::Test)
 add_test(NAME tst_uoxeln COMMAND tst_uoxeln)
 set_tests_properties(tst_uoxeln PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV}" TIMEOUT 300)
+
+# A private X display with openbox, for what only a real window manager
+# shows (frames, activation, the close button); ctest starts and stops it as
+# a fixture, on a display number Xvfb picks itself.
+set(OXELN_DESKTOP_DIR ${CMAKE_CURRENT_BINARY_DIR}/desktop)
+add_test(NAME ui.desktop.start COMMAND ${CMAKE_CURRENT_LIST_DIR}/desktop-harness.sh start ${OXELN_DESKTOP_DIR})
+add_test(NAME ui.desktop.stop COMMAND ${CMAKE_CURRENT_LIST_DIR}/desktop-harness.sh stop ${OXELN_DESKTOP_DIR})
+set_tests_properties(ui.desktop.start PROPERTIES FIXTURES_SETUP OxelnDesktop TIMEOUT 60)
+set_tests_properties(ui.desktop.stop PROPERTIES FIXTURES_CLEANUP OxelnDesktop TIMEOUT 60)
+
+# The real program restarted many times: its window keeps its place and size.
+add_test(NAME ui.restart-placement
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/restart-placement.sh $<TARGET_FILE:oxeln> ${OXELN_DESKTOP_DIR})
+set_tests_properties(ui.restart-placement PROPERTIES
+    FIXTURES_REQUIRED OxelnDesktop RESOURCE_LOCK OxelnDesktop TIMEOUT 300)
