@@ -7,17 +7,26 @@
 
 namespace oxeln {
 
+int TracerPidIn(const QByteArray &status)
+{
+    for (const QByteArray &line : status.split('\n')) {
+        if (line.startsWith("TracerPid:")) {
+            bool ok = false;
+            const int pid = line.mid(10).trimmed().toInt(&ok);
+            return ok ? pid : 0;
+        }
+    }
+    return 0;
+}
+
 bool DebuggerAttached()
 {
+    // Files under /proc report a size of 0: read them to their end, never by
+    // their size (atEnd() is true at once).
     QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!status.open(QIODevice::ReadOnly))
         return false;
-    while (!status.atEnd()) {
-        const QByteArray line = status.readLine();
-        if (line.startsWith("TracerPid:"))
-            return line.mid(10).trimmed() != "0";
-    }
-    return false;
+    return TracerPidIn(status.readAll()) != 0;
 }
 
 bool OnRemovableDrive(const QString &path)

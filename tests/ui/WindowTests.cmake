@@ -4,6 +4,15 @@ target_link_libraries(tst_uoxeln PRIVATE oxeln_ui Qt6::Test)
 add_test(NAME tst_uoxeln COMMAND tst_uoxeln)
 set_tests_properties(tst_uoxeln PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV}" TIMEOUT 300)
 
+# Questions asked of the system: the debugger check, also under a real gdb.
+add_executable(tst_platform tst_platform.cpp)
+target_link_libraries(tst_platform PRIVATE oxeln_ui Qt6::Test)
+target_compile_definitions(tst_platform PRIVATE OXELN_TEST_DATA="${CMAKE_CURRENT_LIST_DIR}/data"
+                                                OXELN_BINARY="$<TARGET_FILE:oxeln>")
+add_dependencies(tst_platform oxeln)
+add_test(NAME tst_platform COMMAND tst_platform)
+set_tests_properties(tst_platform PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV}" TIMEOUT 120)
+
 # A private X display with openbox, for what only a real window manager
 # shows (frames, activation, the close button); ctest starts and stops it as
 # a fixture, on a display number Xvfb picks itself.

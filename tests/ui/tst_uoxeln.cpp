@@ -1,5 +1,6 @@
 #include "CaptionCipher.h"
 #include "ErrorBox.h"
+#include "Platform.h"
 #include "PreviewPanel.h"
 #include "RichTextView.h"
 #include "SpinEdit.h"
@@ -121,6 +122,8 @@ void TestMainWindow::showAndActivate()
 void TestMainWindow::startsWithDesignedValues()
 {
     QCOMPARE(m_form->size(), QSize(732, 420));
+    // The build stamp comes only under a debugger.
+    QCOMPARE(QFile::exists(QStringLiteral("_DatCompil.txt")), oxeln::DebuggerAttached());
     QCOMPARE(child<SpinEdit>("spmaxvaleur")->value(), 100);
     QCOMPARE(child<SpinEdit>("spmaxvaleur")->singleStep(), 100);
     QCOMPARE(child<SpinEdit>("spMaxLigne")->value(), 30);
