@@ -1,3 +1,4 @@
+#include "ToolkitTranslation.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
 
@@ -38,6 +39,7 @@ int main(int argc, char *argv[])
     QApplication::setApplicationVersion(QStringLiteral(OXELN_VERSION));
     // Ties the window to its menu entry (the Wayland app id, task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("fr.oxeln.Oxeln"));
+    oxeln::InstallToolkitTranslation(app);
     oxeln::Worksheet worksheet;
     TForm1 Form1(worksheet);
     Form1.show();

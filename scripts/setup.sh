@@ -49,4 +49,4 @@ oxeln_build() {
 }
 
 OXELN_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
-    libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation)
+    libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation qt6-translations-l10n)

@@ -1,6 +1,7 @@
 #include "CaptionCipher.h"
 #include "ErrorBox.h"
 #include "Platform.h"
+#include "ToolkitTranslation.h"
 #include "PreviewPanel.h"
 #include "RichTextView.h"
 #include "SpinEdit.h"
@@ -8,6 +9,11 @@
 #include "Worksheet.h"
 
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QMenu>
+#include <QTimer>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -32,6 +38,7 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -65,6 +72,7 @@ private slots:
     void titleFocusColours();
     void linkLabelBoldUntilBackground();
     void closeDeletesScratchFiles();
+    void toolkitTextsAreFrench();
 
     void settingsRestoredAtFirstShow();
     void settingsWrittenAtClose();
@@ -83,12 +91,27 @@ private:
     }
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void showAndActivate();
+    // Calls act with the next modal dialog of type Dialog once it is up.
+    template<typename Dialog, typename Act> void whenModal(Act act, int triesLeft = 500)
+    {
+        QTimer::singleShot(10, this, [=, this] {
+            if (auto *dialog = qobject_cast<Dialog *>(QApplication::activeModalWidget()))
+                act(dialog);
+            else if (triesLeft > 0)
+                whenModal<Dialog>(act, triesLeft - 1);
+        });
+    }
 
     std::unique_ptr<oxeln::Worksheet> m_worksheet;
     std::unique_ptr<TForm1> m_form;
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_oldDir;
 };
+
+void TestMainWindow::initTestCase()
+{
+    QVERIFY2(oxeln::InstallToolkitTranslation(*qApp), "qtbase_fr is missing (qt6-translations-l10n)");
+}
 
 void TestMainWindow::init()
 {
@@ -627,6 +650,35 @@ void TestMainWindow::closeDeletesScratchFiles()
     QVERIFY(QFile::exists(QStringLiteral("other.txt")));
     // The build tree is on a fixed disk: no wait panel.
     QVERIFY(child<QFrame>("Panel3")->isHidden());
+}
+
+void TestMainWindow::toolkitTextsAreFrench()
+{
+    showAndActivate();
+    // A title line's own context menu.
+    auto *title = child<QLineEdit>("ETitre1");
+    QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(5, 5), title->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(title, &request);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu);
+    QStringList entries;
+    for (const QAction *action : menu->actions())
+        entries << action->text().section(u'\t', 0, 0);
+    menu->close();
+    QVERIFY2(entries.contains(QStringLiteral("Cop&ier")) && entries.contains(QStringLiteral("Tout sélectionner")),
+             qPrintable(entries.join(QStringLiteral(" | "))));
+
+    // The save dialog.
+    click("btnPlus");
+    QStringList texts;
+    whenModal<QFileDialog>([&texts](QFileDialog *dialog) {
+        texts << dialog->windowTitle() << dialog->findChild<QLabel *>(QStringLiteral("lookInLabel"))->text()
+              << dialog->findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text();
+        dialog->reject();
+    });
+    click("btnEnregistre");
+    QCOMPARE(texts, (QStringList{QStringLiteral("Enregistrer sous"), QStringLiteral("Voir dans :"),
+                                 QStringLiteral("Annuler")}));
 }
 
 void TestMainWindow::settingsRestoredAtFirstShow()

@@ -1,0 +1,19 @@
+#include "ToolkitTranslation.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace oxeln {
+
+bool InstallToolkitTranslation(QCoreApplication &application)
+{
+    auto *translator = new QTranslator(&application);
+    if (!translator->load(QStringLiteral("qtbase_fr"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
+}
+
+} // namespace oxeln
