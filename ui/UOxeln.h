@@ -9,10 +9,12 @@
 #include <vector>
 
 class QCheckBox;
+class QContextMenuEvent;
 class QDrag;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace oxeln {
@@ -114,6 +116,10 @@ private:
     void pinCaret(oxeln::RichTextView *view);
     void runDrill(oxeln::Drill drill);
     void watchDrag(QDrag *drag, oxeln::RichTextView *view);
+    // The context menu of a view, made in this one place: the view's own
+    // entries, then the window's (at viewportPos, in the view's viewport).
+    QMenu *createViewMenu(oxeln::RichTextView *view, const QPoint &viewportPos);
+    void showViewMenu(oxeln::RichTextView *view, QContextMenuEvent *event);
     void reseedRandomSource();
 
     // oxeln::DrillHost

@@ -4,13 +4,18 @@
 
 #include "RichTextView.h"
 
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QShowEvent>
+
+#include <memory>
 
 void TForm1::showEvent(QShowEvent *event)
 {
@@ -35,12 +40,40 @@ void TForm1::watchDrag(QDrag *drag, oxeln::RichTextView *view)
     });
 }
 
+QMenu *TForm1::createViewMenu(oxeln::RichTextView *view, const QPoint &viewportPos)
+{
+    // The view's entries depend on where in the document the click was.
+    const QPoint documentPos =
+        viewportPos + QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
+    QMenu *menu = view->createStandardContextMenu(documentPos);
+    menu->setObjectName(view->objectName() + QStringLiteral("Menu"));
+    return menu;
+}
+
+void TForm1::showViewMenu(oxeln::RichTextView *view, QContextMenuEvent *event)
+{
+    // From the keyboard, the menu comes up at the caret.
+    const bool byKeyboard = event->reason() == QContextMenuEvent::Keyboard;
+    const QPoint at = byKeyboard ? view->cursorRect().center() : view->viewport()->mapFromGlobal(event->globalPos());
+    const std::unique_ptr<QMenu> menu(createViewMenu(view, at));
+    const QAction *chosen = menu->exec(byKeyboard ? view->viewport()->mapToGlobal(at) : event->globalPos());
+    // A locked view: whatever was chosen ("Select All"...) leaves no
+    // selection and the caret where it is pinned. The mouse had pinned it
+    // already; a keyboard selection stays when nothing was chosen.
+    if (chosen || !byKeyboard)
+        pinCaret(view);
+}
+
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
     for (oxeln::RichTextView *view : {RxE1, RxE2}) {
         if (!view)
             continue;
         const bool first = view == RxE1;
+        if ((watched == view || watched == view->viewport()) && event->type() == QEvent::ContextMenu) {
+            showViewMenu(view, static_cast<QContextMenuEvent *>(event));
+            return true;
+        }
         if (watched == view && event->type() == QEvent::ChildAdded) {
             if (auto *drag = qobject_cast<QDrag *>(static_cast<QChildEvent *>(event)->child()))
                 watchDrag(drag, view);

@@ -61,6 +61,7 @@ private slots:
     void lockedClickPinsCaretAtEnd();
     void lockedKeyboardSelectionStays();
     void lockedDragIsRefused();
+    void lockedViewMenuLeavesNoSelection();
 
     void spinBoxesRefuseTyping_data();
     void spinBoxesRefuseTyping();
@@ -471,6 +472,41 @@ void TestMainWindow::lockedDragIsRefused()
         QCoreApplication::sendEvent(view->viewport(), &enter);
         QVERIFY2(enter.isAccepted(), name);
     }
+}
+
+void TestMainWindow::lockedViewMenuLeavesNoSelection()
+{
+    showAndActivate();
+    click("btnPlus");
+    // Right click in the view, then "Tout sélectionner" from its menu.
+    const auto selectAllFromMenu = [this](RichTextView *view) {
+        QString offered;
+        QTimer::singleShot(50, this, [&offered] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            if (!menu)
+                return;
+            if (auto *action = menu->findChild<QAction *>(QStringLiteral("select-all"))) {
+                offered = action->text().section(u'\t', 0, 0);
+                QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+            }
+            menu->close();
+        });
+        const QPoint at(30, 10);
+        QContextMenuEvent request(QContextMenuEvent::Mouse, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &request);
+        return offered;
+    };
+    for (const char *name : {"RxE1", "RxE2"}) {
+        auto *view = child<RichTextView>(name);
+        QCOMPARE(selectAllFromMenu(view), QStringLiteral("Tout sélectionner"));
+        QVERIFY2(!view->textCursor().hasSelection(), name);
+        QCOMPARE(view->textCursor().position(), view->document()->characterCount() - 1);
+    }
+    // Unlocked, the same entry selects everything.
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    auto *subject = child<RichTextView>("RxE1");
+    QCOMPARE(selectAllFromMenu(subject), QStringLiteral("Tout sélectionner"));
+    QCOMPARE(subject->textCursor().selectedText().size(), subject->document()->characterCount() - 1);
 }
 
 void TestMainWindow::spinBoxesRefuseTyping_data()
