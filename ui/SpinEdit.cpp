@@ -4,6 +4,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QWheelEvent>
 
 namespace oxeln {
 
@@ -52,6 +53,12 @@ void SpinEdit::keyPressEvent(QKeyEvent *event)
 void SpinEdit::contextMenuEvent(QContextMenuEvent *event)
 {
     event->accept();
+}
+
+void SpinEdit::wheelEvent(QWheelEvent *event)
+{
+    // A teacher scrolling over the window must not change a count unseen.
+    event->ignore();
 }
 
 bool SpinEdit::eventFilter(QObject *watched, QEvent *event)

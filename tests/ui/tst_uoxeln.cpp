@@ -14,6 +14,7 @@
 #include <QFileDialog>
 #include <QMenu>
 #include <QTimer>
+#include <QWheelEvent>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -526,6 +527,13 @@ void TestMainWindow::spinBoxesRefuseTyping()
     QTest::keyClicks(box, QStringLiteral("7"));
     QTest::keyClick(box, Qt::Key_Backspace);
     QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    // Nor does the wheel change it, over the field or the arrows.
+    for (QWidget *target : {static_cast<QWidget *>(box), static_cast<QWidget *>(box->findChild<QLineEdit *>())}) {
+        const QPointF at(target->width() - 5, 5);
+        QWheelEvent up(at, target->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::NoModifier,
+                       Qt::NoScrollPhase, false);
+        QApplication::sendEvent(target, &up);
+    }
     QCOMPARE(box->value(), before);
     QCOMPARE(box->text(), QString::number(before));
     QCOMPARE(box->contextMenuPolicy(), Qt::NoContextMenu);
