@@ -20,10 +20,11 @@ namespace {
 const QString kPage0 = QStringLiteral("Temp0.svg");
 const QString kPage1 = QStringLiteral("Temp1.svg");
 
-void fillBackground(QWidget *widget, const QColor &colour)
+void fillBackground(QWidget *widget, const QColor &colour, const QColor &text)
 {
     QPalette colours = widget->palette();
     colours.setColor(QPalette::Window, colour);
+    colours.setColor(QPalette::WindowText, text);
     widget->setPalette(colours);
     widget->setAutoFillBackground(true);
 }
@@ -43,7 +44,7 @@ PageImage *makePage(QWidget *parent, const QString &frameName, const QString &im
     auto *frame = new QFrame(parent);
     frame->setObjectName(frameName);
     frame->setGeometry(5, top, 460, 634);
-    fillBackground(frame, Qt::white);
+    fillBackground(frame, Qt::white, Qt::black);
     auto *image = new PageImage(frame);
     image->setObjectName(imageName);
     image->setGeometry(20, 20, 420, 594);
@@ -65,7 +66,7 @@ PreviewPanel::PreviewPanel(QWidget *parent)
     content->setObjectName(QStringLiteral("ScrollBox1Content"));
     content->setMinimumHeight(kContentHeight);
     content->setMaximumHeight(kContentHeight);
-    fillBackground(content, palette().color(QPalette::Button));
+    fillBackground(content, palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
 
     makeLabel(content, QStringLiteral("Label11"), QStringLiteral("Page 1"), QPoint(217, 8));
     m_image1 = makePage(content, QStringLiteral("pnlImage1"), QStringLiteral("Image1"), 25);
@@ -79,7 +80,7 @@ PreviewPanel::PreviewPanel(QWidget *parent)
 
     setWidgetResizable(true);
     setWidget(content);
-    fillBackground(this, palette().color(QPalette::Button));
+    fillBackground(this, palette().color(QPalette::Button), palette().color(QPalette::ButtonText));
     hide();
 }
 

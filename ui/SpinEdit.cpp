@@ -20,6 +20,7 @@ SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
 
     QPalette colours = palette();
     colours.setColor(QPalette::Base, QColor(240, 255, 255));
+    colours.setColor(QPalette::Text, Qt::black); // also under a dark theme
     setPalette(colours);
 }
 

@@ -57,10 +57,14 @@ QIcon applicationIcon()
     return icon;
 }
 
-void setBackground(QWidget *widget, const QColor &colour, QPalette::ColorRole role = QPalette::Window)
+// A background always comes with its text colour: a control then reads the
+// same under any desktop theme, dark ones included.
+void setColours(QWidget *widget, const QColor &background, const QColor &text,
+                QPalette::ColorRole role = QPalette::Window)
 {
     QPalette colours = widget->palette();
-    colours.setColor(role, colour);
+    colours.setColor(role, background);
+    colours.setColor(role == QPalette::Base ? QPalette::Text : QPalette::WindowText, text);
     widget->setPalette(colours);
     if (role == QPalette::Window)
         widget->setAutoFillBackground(true);
@@ -154,7 +158,7 @@ void TForm1::createControls()
     Label4 = label("Label4", QStringLiteral("Titre1"), {125, 8}, none);
     ETitre1 = titleEdit("ETitre1", fromCp1252(oxeln::DefaultTitle1), 160, QStringLiteral("Ligne 1 du titre, modifiable et enregistrée "),
                         {157, 2, 571, 21});
-    setBackground(ETitre1, Qt::white, QPalette::Base);
+    setColours(ETitre1, Qt::white, Qt::black, QPalette::Base);
     Label5 = label("Label5", QStringLiteral("Titre2"), {126, 34}, none);
     Etitre2 = titleEdit("Etitre2", fromCp1252(oxeln::DefaultTitle2), 170, QStringLiteral("Ligne 2, idem"), {157, 29, 508, 21});
     ckbEdite = new QCheckBox(QStringLiteral("Edite"), this);
@@ -173,6 +177,9 @@ void TForm1::createControls()
     RxE2->setToolTip(QStringLiteral("Corrigé"));
     place(RxE2, "RxE2", {4, 224, 724, 143}, Left | Right | Bottom);
     for (oxeln::RichTextView *view : {RxE1, RxE2}) {
+        // Black on white like the printed page: the results' yellow
+        // highlight would not read under a theme's light text.
+        setColours(view, Qt::white, Qt::black, QPalette::Base);
         view->SetReadOnly(true);
         view->SetWantTabs(false);
         view->viewport()->installEventFilter(this);
@@ -183,8 +190,7 @@ void TForm1::createControls()
     Label9 = new QLabel(QStringLiteral("Consultez les ouvrages de mathématiques des Editions GALVERNE"), this);
     Label9->setAlignment(Qt::AlignCenter);
     Label9->setFont(sansFont(13));
-    setBackground(Label9, QColor(255, 128, 0));
-    setBackground(Label9, QColor(128, 0, 0), QPalette::WindowText);
+    setColours(Label9, QColor(255, 128, 0), QColor(128, 0, 0));
     Label9->setCursor(Qt::PointingHandCursor);
     Label9->setMouseTracking(true);
     Label9->installEventFilter(this);
@@ -219,8 +225,7 @@ void TForm1::createControls()
     pnlNb->setLineWidth(2);
     pnlNb->setFocusPolicy(Qt::NoFocus);
     pnlNb->setToolTip(QStringLiteral("Nb questions déjà présentes"));
-    setBackground(pnlNb, QColor(0, 128, 128));
-    setBackground(pnlNb, QColor(0, 255, 0), QPalette::WindowText);
+    setColours(pnlNb, QColor(0, 128, 128), QColor(0, 255, 0));
     place(pnlNb, "pnlNb", {307, 389, 37, 26}, bottomLeft);
     btnChoixImp = button("btnChoixImp", QStringLiteral("CI"), QStringLiteral("Choix de l'imprimante"),
                          {349, 389, 28, 25}, bottomRight);
@@ -255,11 +260,11 @@ void TForm1::createPanels()
     Panel3 = new QFrame(this);
     Panel3->setObjectName(QStringLiteral("Panel3"));
     Panel3->setGeometry(0, 0, 505, 217);
-    setBackground(Panel3, QColor(255, 0, 0));
+    setColours(Panel3, QColor(255, 0, 0), Qt::black);
     auto *panel4 = new QFrame(Panel3);
     panel4->setObjectName(QStringLiteral("Panel4"));
     panel4->setGeometry(16, 16, 473, 185);
-    setBackground(panel4, Qt::white);
+    setColours(panel4, Qt::white, Qt::black);
     auto *label10 = new QLabel(QStringLiteral("Veuillez patienter, svp, pendant la sauvegarde\n"
                                               "        des paramètres de configuration..."),
                                panel4);

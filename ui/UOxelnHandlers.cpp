@@ -161,6 +161,7 @@ void TForm1::ETitre1Enter(QLineEdit *sender)
 {
     QPalette colours = sender->palette();
     colours.setColor(QPalette::Base, QColor::fromRgb(kTitleFocusColour));
+    colours.setColor(QPalette::Text, Qt::black);
     sender->setPalette(colours);
 }
 
@@ -168,6 +169,7 @@ void TForm1::ETitre1Exit(QLineEdit *sender)
 {
     QPalette colours = sender->palette();
     colours.setColor(QPalette::Base, Qt::white);
+    colours.setColor(QPalette::Text, Qt::black);
     sender->setPalette(colours);
 }
 

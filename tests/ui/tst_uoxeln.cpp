@@ -25,6 +25,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +73,7 @@ private slots:
 
     void resizingMovesAndGrowsByAnchors();
     void titleFocusColours();
+    void controlsReadUnderDarkTheme();
     void linkLabelBoldUntilBackground();
     void closeDeletesScratchFiles();
     void toolkitTextsAreFrench();
@@ -652,6 +654,39 @@ void TestMainWindow::titleFocusColours()
         i += length - 1;
     }
     QCOMPARE(title2->text(), QStringLiteral("5€ Œuvre  é"));
+}
+
+void TestMainWindow::controlsReadUnderDarkTheme()
+{
+    const QPalette light = QApplication::palette();
+    const auto restore = qScopeGuard([light] { QApplication::setPalette(light); });
+    QPalette dark = light;
+    for (const auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        dark.setColor(role, QColor(40, 40, 40));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(230, 230, 230));
+    QApplication::setPalette(dark);
+    m_form = std::make_unique<TForm1>(*m_worksheet);
+    m_form->setSettingsFile(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    showAndActivate();
+    child<QLineEdit>("Etitre2")->setFocus();
+    QTRY_VERIFY(child<QLineEdit>("Etitre2")->hasFocus());
+
+    // Every control whose background the window sets has its text set too
+    // (the designed lime on teal of the counter, 43 grey levels apart, is
+    // the least contrast; a theme's light text on white is about 25).
+    const std::pair<const char *, QPalette::ColorRole> controls[] = {
+        {"ETitre1", QPalette::Base},      {"Etitre2", QPalette::Base},      {"spmaxvaleur", QPalette::Base},
+        {"spMaxLigne", QPalette::Base},   {"spinterligne", QPalette::Base}, {"spSujets", QPalette::Base},
+        {"spCorriges", QPalette::Base},   {"RxE1", QPalette::Base},         {"RxE2", QPalette::Base},
+        {"Label9", QPalette::Window},     {"pnlNb", QPalette::Window},      {"Label10", QPalette::Window}};
+    for (const auto &[name, role] : controls) {
+        const QPalette colours = child<QWidget>(name)->palette();
+        const QColor back = colours.color(role);
+        const QColor text = colours.color(role == QPalette::Base ? QPalette::Text : QPalette::WindowText);
+        QVERIFY2(std::abs(qGray(back.rgb()) - qGray(text.rgb())) > 40,
+                 qPrintable(QStringLiteral("%1: %2 on %3").arg(QLatin1String(name), text.name(), back.name())));
+    }
 }
 
 void TestMainWindow::linkLabelBoldUntilBackground()
