@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrintEngine>
 #include <QPrinterInfo>
 #include <QScopeGuard>
 #include <QTextDocument>
@@ -51,6 +52,55 @@ void adoptPrinter(std::unique_ptr<QPrinter> printer)
     }
     currentPrinterSlot() = std::move(printer);
 }
+
+// The CUPS options that the toolkit's dialogs set on a printer: a key of its
+// print engine that is not public API, stable since its CUPS support began.
+// Should it ever change, the options read as none and none are kept.
+constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// Job options that a dialog can set on a printer and that are no setting of
+// the printer itself: which pages, which of them, when, with what banner.
+// Every job prints the whole document, now.
+void keepWholeDocument(QPrinter &printer)
+{
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPageRanges(QPageRanges());
+    QPrintEngine *engine = printer.printEngine();
+    if (!engine)
+        return;
+    static const QStringList jobOptions = {
+        QStringLiteral("page-ranges"),  QStringLiteral("page-set"),     QStringLiteral("job-hold-until"),
+        QStringLiteral("job-billing"),  QStringLiteral("job-priority"), QStringLiteral("job-sheets")};
+    const QStringList options = engine->property(CupsOptionsKey).toStringList();
+    QStringList kept;
+    for (qsizetype i = 0; i + 1 < options.size(); i += 2) {
+        if (!jobOptions.contains(options[i]))
+            kept << options[i] << options[i + 1];
+    }
+    if (kept != options)
+        engine->setProperty(CupsOptionsKey, kept);
+}
+
+// The printer dialog with only what may become current: the printer, its
+// own settings and the copy count. With CUPS the toolkit offers a page
+// range and an odd/even page set whatever the options say; they are hidden
+// each time the dialog is shown.
+class PrinterChoiceDialog : public QPrintDialog
+{
+public:
+    using QPrintDialog::QPrintDialog;
+
+    void setVisible(bool visible) override
+    {
+        QPrintDialog::setVisible(visible);
+        if (!visible)
+            return;
+        for (const char *name : {"gbPrintRange", "pageSetLabel", "pageSetCombo"}) {
+            if (auto *choice = findChild<QWidget *>(QLatin1String(name)))
+                choice->hide();
+        }
+    }
+};
 
 void releaseLayout(RichTextView &view)
 {
@@ -102,6 +152,7 @@ void PrintDocument(QPrinter &printer, RichTextView &view, const QString &title)
 {
     if (s_jobOpen)
         throw jobAlreadyOpen();
+    keepWholeDocument(printer);
     printer.setDocName(title);
     QPainter painter;
     if (!painter.begin(&printer))
@@ -151,29 +202,45 @@ void ChooseCurrentPrinter(QWidget *parent)
         throw jobAlreadyOpen();
     // The dialog edits the printer it is given as the user goes: it works on
     // a copy, which replaces the current printer only when confirmed.
-    auto candidate = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrinter candidate(QPrinter::HighResolution);
     try {
         const QPrinter &current = CurrentPrinter();
-        candidate->setPrinterName(current.printerName());
-        candidate->setPageLayout(current.pageLayout());
-        candidate->setCopyCount(current.copyCount());
-        candidate->setCollateCopies(current.collateCopies());
-        candidate->setColorMode(current.colorMode());
-        candidate->setDuplex(current.duplex());
-        candidate->setPageOrder(current.pageOrder());
+        candidate.setPrinterName(current.printerName());
+        candidate.setPageLayout(current.pageLayout());
+        candidate.setCopyCount(current.copyCount());
+        candidate.setCollateCopies(current.collateCopies());
+        candidate.setColorMode(current.colorMode());
+        candidate.setDuplex(current.duplex());
+        candidate.setPageOrder(current.pageOrder());
     } catch (const AppError &) {
         // No default printer: the dialog still lets the user pick one.
     }
 
-    QPrintDialog dialog(candidate.get(), parent);
+    PrinterChoiceDialog dialog(&candidate, parent);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    if (candidate->outputFormat() == QPrinter::NativeFormat && !candidate->printerName().isEmpty())
-        adoptPrinter(std::move(candidate));
+    if (candidate.outputFormat() != QPrinter::NativeFormat || candidate.printerName().isEmpty())
+        return;
+
+    // Only the printer, its own settings and the copy count become current.
+    auto chosen = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    chosen->setPrinterName(candidate.printerName());
+    chosen->setPageLayout(candidate.pageLayout());
+    chosen->setCopyCount(candidate.copyCount());
+    chosen->setCollateCopies(candidate.collateCopies());
+    chosen->setColorMode(candidate.colorMode());
+    chosen->setDuplex(candidate.duplex());
+    chosen->setPageOrder(candidate.pageOrder());
+    // The driver's options chosen in the printer's properties.
+    if (QPrintEngine *from = candidate.printEngine(); from && chosen->printEngine())
+        chosen->printEngine()->setProperty(CupsOptionsKey,
+                                           from->property(CupsOptionsKey));
+    keepWholeDocument(*chosen);
+    adoptPrinter(std::move(chosen));
 }
 
 } // namespace oxeln

@@ -8,7 +8,10 @@
 
 #include <QComboBox>
 #include <QPrintDialog>
+#include <QPrintEngine>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QRadioButton>
 #include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
@@ -33,6 +36,7 @@ private slots:
     void removedPrinterIsRefused();
     void dialogChoosesPrinterAndCopies();
     void cancelledDialogKeepsPrinter();
+    void dialogJobChoicesNeverReachAJob();
 
 private:
     QStringList newJobNames(int lastId);
@@ -220,6 +224,60 @@ void PrintingCupsTest::cancelledDialogKeepsPrinter()
     QVERIFY(m_dialogSeen);
     QCOMPARE(CurrentPrinter().printerName(), QStringLiteral("OxelnPDF"));
     QCOMPARE(CurrentPrinter().copyCount(), 1);
+}
+
+void PrintingCupsTest::dialogJobChoicesNeverReachAJob()
+{
+    QStringList offered;
+    m_dialogSeen = false;
+    WhenModal<QPrintDialog>(this, [&offered, this](QPrintDialog *dialog) {
+        m_dialogSeen = true;
+        // No page range, no odd/even set, no printing to a file.
+        for (const char *name : {"gbPrintRange", "pageSetCombo"}) {
+            auto *choice = dialog->findChild<QWidget *>(QLatin1String(name));
+            if (choice && !choice->isHidden())
+                offered << QLatin1String(name);
+        }
+        auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
+        for (int i = 0; printers && i < printers->count(); ++i) {
+            if (!printers->itemText(i).isEmpty()
+                && !QPrinterInfo::availablePrinterNames().contains(printers->itemText(i)))
+                offered << printers->itemText(i);
+        }
+        // What the hidden choices would set, and whatever else lands on the
+        // dialog's printer copy.
+        dialog->findChild<QRadioButton *>(QStringLiteral("printRange"))->setChecked(true);
+        dialog->findChild<QSpinBox *>(QStringLiteral("from"))->setValue(1);
+        dialog->findChild<QSpinBox *>(QStringLiteral("to"))->setValue(1);
+        dialog->findChild<QComboBox *>(QStringLiteral("pageSetCombo"))->setCurrentIndex(1);
+        connect(dialog, &QDialog::accepted, dialog, [dialog] {
+            QPrinter *copy = dialog->printer();
+            copy->setPrintRange(QPrinter::PageRange);
+            copy->setFromTo(1, 1);
+            copy->printEngine()->setProperty(QPrintEngine::PrintEnginePropertyKey(0xfe00),
+                                             QStringList{QStringLiteral("page-ranges"), QStringLiteral("1-1"),
+                                                         QStringLiteral("page-set"), QStringLiteral("odd"),
+                                                         QStringLiteral("job-hold-until"),
+                                                         QStringLiteral("indefinite")});
+        });
+        dialog->accept();
+    });
+    ChooseCurrentPrinter(m_window.get());
+    QVERIFY(m_dialogSeen);
+    QCOMPARE(offered, QStringList{});
+
+    // The next job prints every page of a three-page subject.
+    const SampleWorksheet sheet = RealWorksheet({Drill::Plus, Drill::Mult}, 30, 2);
+    m_subject->SetRtfText(sheet.subjectRtf);
+    QCOMPARE(PagesOf(*m_subject, CurrentPrinter().pageLayout()), 3);
+    const int last = LastCupsJobId();
+    PrintWorksheet(*m_subject, *m_answer, 1, 0, true);
+    QVERIFY(WaitForCupsIdle());
+    const QList<CupsJob> jobs = CupsJobsAfter(last);
+    QCOMPARE(jobs.size(), 1);
+    QCOMPARE(jobs[0].state, QStringLiteral("completed"));
+    QCOMPARE(jobs[0].impressions, 3);
+    QCOMPARE(PdfPageCount(CupsJobDocument(jobs[0].id)), 3);
 }
 
 QTEST_MAIN(PrintingCupsTest)
