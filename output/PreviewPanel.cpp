@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace oxeln {
 
@@ -137,6 +138,13 @@ bool PreviewPanel::eventFilter(QObject *watched, QEvent *event)
     // Closing the floating window hides the panel with it.
     if (watched == m_floatWindow && event->type() == QEvent::Close)
         hide();
+    // It stays on top of other windows, but not of the program's own
+    // dialogs (printer, save, error boxes): while one is up, it drops that.
+    if (watched == m_floatWindow
+        && (event->type() == QEvent::WindowBlocked || event->type() == QEvent::WindowUnblocked)) {
+        if (QWindow *handle = m_floatWindow->windowHandle())
+            handle->setFlag(Qt::WindowStaysOnTopHint, event->type() == QEvent::WindowUnblocked);
+    }
     return QScrollArea::eventFilter(watched, event);
 }
 

@@ -4,12 +4,46 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QProxyStyle>
 #include <QWheelEvent>
 
 namespace oxeln {
 
+namespace {
+
+// Arrows a few pixels narrower, their width going to the number: a 44-pixel
+// box then shows "1000" whole.
+class NarrowArrowsStyle : public QProxyStyle
+{
+public:
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex *option, SubControl part,
+                         const QWidget *widget) const override
+    {
+        QRect rect = QProxyStyle::subControlRect(control, option, part, widget);
+        if (control != CC_SpinBox)
+            return rect;
+        constexpr int narrower = 4;
+        if (part == SC_SpinBoxUp || part == SC_SpinBoxDown)
+            rect.setLeft(rect.left() + narrower);
+        else if (part == SC_SpinBoxEditField)
+            rect.setRight(rect.right() + narrower);
+        return rect;
+    }
+};
+
+QStyle *narrowArrowsStyle()
+{
+    // One for all boxes, made on first use (the application's style is its
+    // base) and kept until the end.
+    static auto *style = new NarrowArrowsStyle;
+    return style;
+}
+
+} // namespace
+
 SpinEdit::SpinEdit(QWidget *parent) : QSpinBox(parent)
 {
+    setStyle(narrowArrowsStyle());
     // The field shows the value but never takes typed text, drops or a middle-click paste.
     lineEdit()->setReadOnly(true);
     lineEdit()->setAcceptDrops(false);

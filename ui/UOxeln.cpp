@@ -101,6 +101,12 @@ QWidget *TForm1::place(QWidget *widget, const char *name, const QRect &designed,
 QLabel *TForm1::label(const char *name, const QString &caption, QPoint at, int anchors)
 {
     auto *text = new QLabel(caption, this);
+    // The labels' places were laid out for a narrower font than ours of the
+    // same height: a slightly tighter spacing keeps "Max valeur" and
+    // "Corrigés" clear of the spin boxes that follow them.
+    QFont font = text->font();
+    font.setLetterSpacing(QFont::PercentageSpacing, 94);
+    text->setFont(font);
     text->adjustSize();
     place(text, name, QRect(at, text->size()), anchors);
     return text;
@@ -269,7 +275,10 @@ void TForm1::createPanels()
                                               "        des paramètres de configuration..."),
                                panel4);
     label10->setObjectName(QStringLiteral("Label10"));
-    label10->setFont(sansFont(19));
+    // Just tight enough for the first line to fit the label's width whole.
+    QFont waitFont = sansFont(19);
+    waitFont.setLetterSpacing(QFont::PercentageSpacing, 99);
+    label10->setFont(waitFont);
     label10->setGeometry(40, 72, 385, 44);
     Panel3->hide();
 }

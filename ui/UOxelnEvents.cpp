@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDrag>
 #include <QDragMoveEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -115,10 +116,16 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
     }
 
     if (auto *edit = qobject_cast<QLineEdit *>(watched)) {
-        if (event->type() == QEvent::FocusIn)
+        if (event->type() == QEvent::FocusIn) {
             ETitre1Enter(edit);
-        else if (event->type() == QEvent::FocusOut)
+        } else if (event->type() == QEvent::FocusOut) {
             ETitre1Exit(edit);
+            // Tab selects the whole line, which scrolls it to its end: left
+            // for another control, a title shows its start again.
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                edit->setCursorPosition(0);
+        }
         return false;
     }
 

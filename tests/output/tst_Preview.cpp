@@ -10,12 +10,15 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <memory>
@@ -70,6 +73,7 @@ private slots:
     void unwritableDirectoryDoesNothing();
     void floatsCentredAndReusesItsWindow();
     void closingTheWindowHidesThePanel();
+    void dialogsComeAboveIt();
     void panelContent_data();
     void panelContent();
 
@@ -272,6 +276,26 @@ void PreviewTest::closingTheWindowHidesThePanel()
     m_panel->hidePanel();
     QVERIFY(!window->isVisible());
     QVERIFY(!m_panel->isVisible());
+}
+
+void PreviewTest::dialogsComeAboveIt()
+{
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
+    m_panel->preview(*m_subject);
+    const QWindow *window = m_panel->floatingWindow()->windowHandle();
+    QVERIFY(window->flags() & Qt::WindowStaysOnTopHint);
+    // While a dialog of the program is up, the preview does not stay above it.
+    bool onTopUnderDialog = true;
+    QTimer::singleShot(50, this, [&onTopUnderDialog, window] {
+        onTopUnderDialog = window->flags() & Qt::WindowStaysOnTopHint;
+        if (QWidget *dialog = QApplication::activeModalWidget())
+            dialog->close();
+    });
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("oxeln"), QStringLiteral("Impression en cours."),
+                    QMessageBox::Ok, m_window.get());
+    box.exec();
+    QVERIFY(!onTopUnderDialog);
+    QVERIFY(window->flags() & Qt::WindowStaysOnTopHint);
 }
 
 void PreviewTest::panelContent_data()

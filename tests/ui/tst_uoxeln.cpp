@@ -1,34 +1,35 @@
 #include "CaptionCipher.h"
 #include "ErrorBox.h"
 #include "Platform.h"
-#include "ToolkitTranslation.h"
 #include "PreviewPanel.h"
 #include "RichTextView.h"
 #include "SpinEdit.h"
+#include "ToolkitTranslation.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QMenu>
-#include <QTimer>
-#include <QWheelEvent>
 #include <QDateTime>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFrame>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -70,6 +71,7 @@ private slots:
     void spinBoxesStepAndClamp();
     void maxValueStepToggles();
     void copyCountsReachTheirLimits();
+    void textsFitTheirPlaces();
 
     void resizingMovesAndGrowsByAnchors();
     void titleFocusColours();
@@ -601,6 +603,40 @@ void TestMainWindow::copyCountsReachTheirLimits()
     }
 }
 
+void TestMainWindow::textsFitTheirPlaces()
+{
+    showAndActivate();
+    // Each label's ink ends clear of the spin box after it: at least two
+    // blank columns.
+    const auto inkEnd = [](QWidget *label) {
+        const QImage image = label->grab().toImage();
+        const QRgb background = image.pixel(image.width() - 1, 0);
+        for (int x = image.width() - 1; x >= 0; --x) {
+            for (int y = 0; y < image.height(); ++y) {
+                if (image.pixel(x, y) != background)
+                    return label->x() + x;
+            }
+        }
+        return label->x();
+    };
+    const std::pair<const char *, const char *> rows[] = {{"Label1", "spmaxvaleur"}, {"Label2", "spMaxLigne"},
+                                                          {"Label3", "spinterligne"}, {"Label7", "spSujets"},
+                                                          {"Label8", "spCorriges"}};
+    for (const auto &[labelName, boxName] : rows) {
+        const int end = inkEnd(child<QLabel>(labelName));
+        QVERIFY2(end + 2 < child<QWidget>(boxName)->x(), qPrintable(QStringLiteral("%1 ends at %2").arg(labelName).arg(end)));
+    }
+    // The copy counts show "1000" whole (a line edit keeps 2 pixels each side).
+    for (const char *name : {"spSujets", "spCorriges"}) {
+        auto *field = child<SpinEdit>(name)->findChild<QLineEdit *>();
+        QVERIFY2(field->fontMetrics().horizontalAdvance(QStringLiteral("1000")) <= field->width() - 4, name);
+    }
+    // The wait panel's first line fits its label.
+    auto *wait = child<QLabel>("Label10");
+    QCOMPARE(wait->size(), QSize(385, 44));
+    QVERIFY(wait->fontMetrics().horizontalAdvance(wait->text().section(u'\n', 0, 0)) <= wait->width());
+}
+
 void TestMainWindow::resizingMovesAndGrowsByAnchors()
 {
     m_form->show();
@@ -638,8 +674,11 @@ void TestMainWindow::titleFocusColours()
     QTRY_VERIFY(title2->hasFocus());
     QCOMPARE(title2->palette().color(QPalette::Base), QColor(255, 255, 232));
     QCOMPARE(child<QLineEdit>("ETitre1")->palette().color(QPalette::Base), QColor(Qt::white));
+    QVERIFY(title2->hasSelectedText());
     QTest::keyClick(title2, Qt::Key_Tab);
     QCOMPARE(title2->palette().color(QPalette::Base), QColor(Qt::white));
+    // Left for another control, a long title shows its start again.
+    QCOMPARE(title2->cursorPosition(), 0);
 
     // Titles go into Windows-1252 documents: what that code page holds is
     // typed, anything else refused.
