@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Questions.h"
 #include "RandomSource.h"
 
 #include <array>
@@ -28,5 +29,8 @@ ChainLine DrawChainTail(RandomSource &random, std::int32_t firstTerm, bool withS
 // subject, and with its highlighted total to the answer when given.
 void AppendChainLine(const ChainLine &line, std::string_view prefix, std::int32_t interlineCount,
                      std::string &subject, std::string *answer);
+
+// The chain as one question, with its total as the answer key shows it.
+Question ChainQuestion(const ChainLine &line, std::int32_t lineNumber);
 
 } // namespace oxeln

@@ -186,4 +186,36 @@ void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view pref
     AppendInterline(out, interlineCount);
 }
 
+void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out)
+{
+    const PairedDrillKind &kind = kindOf(drill);
+    // The operator between the parentheses of the subject's middle text.
+    const std::string_view middle = kind.subjectMiddle.substr(1, kind.subjectMiddle.size() - 2);
+    using Kind = QuestionPart::Kind;
+    for (std::size_t k = 0; k < line.size(); ++k) {
+        Question question;
+        question.line = lineNumber;
+        question.place = static_cast<std::int32_t>(k) + 1;
+        std::string first = "(";
+        AppendSigned(first, line[k].first);
+        first.push_back(')');
+        question.parts.push_back({Kind::Term, std::move(first)});
+        std::string second;
+        if (kind.secondIsExponent) {
+            AppendDecimal(second, line[k].second);
+            question.parts.push_back({Kind::Exponent, std::move(second)});
+        } else {
+            question.parts.push_back({Kind::Operator, std::string(middle)});
+            second.push_back('(');
+            AppendSigned(second, line[k].second);
+            second.push_back(')');
+            question.parts.push_back({Kind::Term, std::move(second)});
+        }
+        question.answer.push_back('(');
+        appendResult(question.answer, kind, line[k].first, line[k].second);
+        question.answer.push_back(')');
+        out.push_back(std::move(question));
+    }
+}
+
 } // namespace oxeln

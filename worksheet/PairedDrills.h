@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Questions.h"
 #include "RandomSource.h"
 #include "Worksheet.h"
 
@@ -42,5 +43,9 @@ PairedLine DrawPairedLine(RandomSource &random, Drill drill, std::int32_t maxVal
 // paired drills.
 void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view prefix,
                       std::int32_t interlineCount, std::string &subject, std::string *answer);
+
+// Appends the line's four questions to out, in the words of the two
+// documents (the answer as the answer key would show it, also when it is off).
+void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out);
 
 } // namespace oxeln

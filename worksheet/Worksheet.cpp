@@ -61,6 +61,7 @@ void Worksheet::MetDebut(DrillHost &host)
         appendThreeDigits(code, b);
         m_referenceCode = std::move(code);
         m_subject = header(m_referenceCode, " - <b>", host);
+        m_questions.clear();
     }
     if (host.answerLineCount() <= 1 && host.answerKeyEnabled())
         m_answer = header(m_referenceCode, " -<b> CORRIGE - ", host);
@@ -119,6 +120,7 @@ void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &
         const std::int32_t first = DrawOperand(settings.maxValue);
         const ChainLine line = DrawChainTail(m_random, first, false, settings.maxValue);
         AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
+        m_questions.push_back(ChainQuestion(line, m_counter));
         break;
     }
     case Drill::S2: {
@@ -127,12 +129,14 @@ void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &
         advanceCounter(host);
         const ChainLine line = DrawChainTail(m_random, first, true, settings.maxValue);
         AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
+        m_questions.push_back(ChainQuestion(line, m_counter));
         break;
     }
     default: {
         advanceCounter(host);
         const PairedLine line = DrawPairedLine(m_random, drill, settings.maxValue);
         AppendPairedLine(drill, line, linePrefix(), settings.interlineCount, m_subject, answer);
+        AppendPairedQuestions(drill, line, m_counter, m_questions);
         break;
     }
     }

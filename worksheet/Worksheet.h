@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DrillHost.h"
+#include "Questions.h"
 #include "RandomSource.h"
 
 #include <cstdint>
@@ -42,6 +43,9 @@ public:
     const std::string &subject() const { return m_subject; }
     const std::string &answer() const { return m_answer; }
     std::int32_t counter() const { return m_counter; }
+    // The questions drawn since the subject document was last started, in
+    // order. "RAZ" keeps them, as it keeps the documents.
+    const QuestionList &questions() const { return m_questions; }
 
     // Starts a new subject and/or answer document for each view holding at
     // most one line.
@@ -72,6 +76,7 @@ private:
     std::string m_subject;
     std::string m_answer;
     std::int32_t m_counter = 0;
+    QuestionList m_questions;
 };
 
 } // namespace oxeln
