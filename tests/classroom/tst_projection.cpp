@@ -1,0 +1,338 @@
+// The projection window driven by its keys, a click and a clock of the
+// test's own: order, bounds, countdown and pause, the correction pass, the
+// choice of questions, the layout for the screen, its settings.
+#include "ChainDrills.h"
+#include "FakeHost.h"
+#include "PairedDrills.h"
+#include "ProjectionWindow.h"
+#include "QuestionText.h"
+#include "ScreenChoice.h"
+#include "Worksheet.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <memory>
+#include <set>
+
+using oxeln::ProjectionRound;
+using oxeln::ProjectionWindow;
+using oxeln::QuestionChoice;
+using Phase = oxeln::ProjectionRound::Phase;
+
+class TestProjection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void keysAndClicksWalkTheRound();
+    void countdownMovesOnAndPauseHoldsIt();
+    void secondsStayWithinBounds();
+    void correctionShowsEveryAnswerPageByPage();
+    void choiceCyclesThroughOwnDraws();
+    void questionsFillTheScreenAndFollowItsSize();
+    void settingsKeptInTheirOwnSection();
+    void screenChoice_data();
+    void screenChoice();
+
+private:
+    // A worksheet of lines paired lines (4 questions each) then chains S2.
+    oxeln::QuestionList worksheet(oxeln::Drill drill, int lines, int chains = 0);
+    void press(int key) { QTest::keyClick(m_window.get(), static_cast<Qt::Key>(key)); }
+    void tickAt(std::int64_t ms)
+    {
+        m_now = ms;
+        m_window->tick();
+    }
+    int place() const { return m_window->round().position() + 1; }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<ProjectionWindow> m_window;
+    std::int64_t m_now = 0;
+};
+
+oxeln::QuestionList TestProjection::worksheet(oxeln::Drill drill, int lines, int chains)
+{
+    oxeln::Worksheet ws;
+    ws.random().seed(4242);
+    oxeln::test::FakeHost host;
+    host.lines = lines;
+    ws.runDrill(drill, host);
+    if (chains > 0) {
+        host.lines = chains;
+        ws.runDrill(oxeln::Drill::S2, host);
+    }
+    return ws.questions();
+}
+
+void TestProjection::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_now = 0;
+    m_window = std::make_unique<ProjectionWindow>(nullptr);
+    m_window->setClock([this] { return m_now; });
+    m_window->seedDraws(7);
+    m_window->setSettingsFile(m_dir->filePath(QStringLiteral("oxeln.ini")));
+}
+
+void TestProjection::cleanup()
+{
+    m_window.reset();
+    m_dir.reset();
+}
+
+void TestProjection::keysAndClicksWalkTheRound()
+{
+    m_window->start(worksheet(oxeln::Drill::Plus, 1)); // four questions
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    QVERIFY(m_window->isFullScreen());
+    QCOMPARE(m_window->round().count(), 4);
+    QCOMPARE(place(), 1);
+
+    press(Qt::Key_Left); // nothing before the first
+    QCOMPARE(place(), 1);
+    press(Qt::Key_Space);
+    press(Qt::Key_Right);
+    QCOMPARE(place(), 3);
+    press(Qt::Key_Left);
+    QCOMPARE(place(), 2);
+    QTest::mouseClick(m_window.get(), Qt::LeftButton);
+    QCOMPARE(place(), 3);
+    press(Qt::Key_Home);
+    QCOMPARE(place(), 1);
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Space);
+    QCOMPARE(m_window->round().phase(), Phase::Correction);
+    press(Qt::Key_Space); // the one correction page stays
+    QCOMPARE(m_window->round().phase(), Phase::Correction);
+    press(Qt::Key_Left); // back to the last question
+    QCOMPARE(m_window->round().phase(), Phase::Question);
+    QCOMPARE(place(), 4);
+
+    press(Qt::Key_Escape);
+    QVERIFY(!m_window->isVisible());
+}
+
+void TestProjection::countdownMovesOnAndPauseHoldsIt()
+{
+    m_window->start(worksheet(oxeln::Drill::Mult, 1));
+    tickAt(19'999);
+    QCOMPARE(place(), 1);
+    tickAt(20'000);
+    QCOMPARE(place(), 2); // and its countdown starts afresh
+    QCOMPARE(m_window->round().remainingMs(m_now), 20'000);
+
+    tickAt(25'000);
+    press(Qt::Key_P);
+    QVERIFY(m_window->round().paused());
+    tickAt(500'000); // a timer firing while paused changes nothing
+    QCOMPARE(place(), 2);
+    QCOMPARE(m_window->round().remainingMs(m_now), 15'000);
+    press(Qt::Key_Space); // moving while paused: the next one waits too
+    QCOMPARE(place(), 3);
+    tickAt(900'000);
+    QCOMPARE(place(), 3);
+    press(Qt::Key_P);
+    tickAt(919'999);
+    QCOMPARE(place(), 3);
+    tickAt(920'000);
+    QCOMPARE(place(), 4);
+
+    tickAt(940'000); // the last one's time out brings the correction
+    QCOMPARE(m_window->round().phase(), Phase::Correction);
+    tickAt(2'000'000);
+    QCOMPARE(m_window->round().phase(), Phase::Correction);
+}
+
+void TestProjection::secondsStayWithinBounds()
+{
+    m_window->start(worksheet(oxeln::Drill::Plus, 1));
+    QCOMPARE(m_window->round().seconds(), 20);
+    tickAt(12'000);
+    press(Qt::Key_Plus);
+    QCOMPARE(m_window->round().seconds(), 25);
+    QCOMPARE(m_window->notice(), QStringLiteral("25 secondes par question"));
+    QCOMPARE(m_window->round().remainingMs(m_now), 25'000);
+    tickAt(13'499);
+    QVERIFY(!m_window->notice().isEmpty());
+    tickAt(13'500); // shown briefly
+    QVERIFY(m_window->notice().isEmpty());
+
+    for (int i = 0; i < 30; ++i)
+        press(Qt::Key_Plus);
+    QCOMPARE(m_window->round().seconds(), 120);
+    for (int i = 0; i < 30; ++i)
+        press(Qt::Key_Minus);
+    QCOMPARE(m_window->round().seconds(), 5);
+    QCOMPARE(m_window->notice(), QStringLiteral("5 secondes par question"));
+}
+
+void TestProjection::correctionShowsEveryAnswerPageByPage()
+{
+    const oxeln::QuestionList questions = worksheet(oxeln::Drill::Divide, 30, 10);
+    m_window->start(questions);
+    m_window->resize(1920, 1080);
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        press(Qt::Key_Right);
+    QCOMPARE(m_window->round().phase(), Phase::Correction);
+    const int pages = m_window->round().correctionPages();
+    QVERIFY2(pages > 1 && pages < 40, qPrintable(QString::number(pages)));
+
+    std::vector<std::size_t> seen;
+    for (int page = 0; page < pages; ++page) {
+        QCOMPARE(m_window->round().correctionPage(), page);
+        const std::vector<std::size_t> items = m_window->correctionPageItems();
+        QVERIFY(items.size() >= 4); // several per screen
+        seen.insert(seen.end(), items.begin(), items.end());
+        press(Qt::Key_Space);
+    }
+    QCOMPARE(m_window->round().correctionPage(), pages - 1);
+    std::vector<std::size_t> all(questions.size());
+    for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    QCOMPARE(seen, all);
+
+    // Each item shows its answer as the key does, highlighted.
+    for (const oxeln::Question &q : questions) {
+        QTextDocument item;
+        item.setHtml(oxeln::CorrectionHtml(q, true));
+        QString answer = QString::fromStdString(q.answer);
+        answer.replace(QLatin1Char('-'), QChar(0x2212));
+        QVERIFY2(item.toPlainText().endsWith(QStringLiteral("= ") + answer), qPrintable(item.toPlainText()));
+        QTextCursor at(&item);
+        at.movePosition(QTextCursor::End);
+        QCOMPARE(at.charFormat().background().color(), QColor(Qt::yellow));
+    }
+
+    // A smaller screen needs more pages; the page shown stays within them.
+    m_window->resize(800, 600);
+    QVERIFY(m_window->round().correctionPages() > pages);
+    press(Qt::Key_Left);
+    QCOMPARE(m_window->round().correctionPage(), pages - 2);
+}
+
+void TestProjection::choiceCyclesThroughOwnDraws()
+{
+    const oxeln::QuestionList questions = worksheet(oxeln::Drill::Minus, 6); // 24 questions
+    m_window->start(questions);
+    press(Qt::Key_Space);
+    press(Qt::Key_Q);
+    QCOMPARE(m_window->settings().choice, QuestionChoice::Ten);
+    QCOMPARE(m_window->notice(), QStringLiteral("Choix : 10 au hasard"));
+    QCOMPARE(place(), 1);
+    const std::vector<std::size_t> ten = m_window->round().order();
+    QCOMPARE(ten.size(), 10u);
+    QCOMPARE(std::set<std::size_t>(ten.begin(), ten.end()).size(), 10u); // no repetition
+    QVERIFY(*std::max_element(ten.begin(), ten.end()) < questions.size());
+
+    press(Qt::Key_Q);
+    QCOMPARE(m_window->notice(), QStringLiteral("Choix : 20 au hasard"));
+    const std::vector<std::size_t> twenty = m_window->round().order();
+    QCOMPARE(std::set<std::size_t>(twenty.begin(), twenty.end()).size(), 20u);
+    QVERIFY(!std::is_sorted(twenty.begin(), twenty.end()));
+
+    press(Qt::Key_Q);
+    QCOMPARE(m_window->notice(), QStringLiteral("Choix : toutes les questions"));
+    QCOMPARE(m_window->round().count(), 24);
+    QVERIFY(std::is_sorted(m_window->round().order().begin(), m_window->round().order().end()));
+
+    // Fewer than asked: all of them, drawn in turn.
+    m_window->start(worksheet(oxeln::Drill::Minus, 2));
+    press(Qt::Key_Q);
+    QCOMPARE(m_window->round().count(), 8);
+}
+
+void TestProjection::questionsFillTheScreenAndFollowItsSize()
+{
+    // The widest pair and the widest chain a worksheet can hold.
+    oxeln::QuestionList questions;
+    oxeln::AppendPairedQuestions(oxeln::Drill::Divide, {{{-507982, -499}, {1, 2}, {1, 2}, {1, 2}}}, 1, questions);
+    oxeln::ChainLine chain;
+    chain.terms = {-499, -499, -499, -499, -499, -499, -499, -499};
+    chain.minus = {false, true, true, true, true, true, true, true};
+    questions.push_back(oxeln::ChainQuestion(chain, 2));
+    m_window->start(questions);
+    m_window->resize(1920, 1080);
+
+    const int pair = m_window->questionPixelSize();
+    QVERIFY2(pair >= 108, qPrintable(QString::number(pair)));
+    QCOMPARE(m_window->questionLines(), 1);
+    for (int i = 0; i < 4; ++i)
+        press(Qt::Key_Space);
+    QVERIFY2(m_window->questionPixelSize() >= 54, qPrintable(QString::number(m_window->questionPixelSize())));
+    QCOMPARE(m_window->questionLines(), 2); // wrapped rather than shrunk
+
+    m_window->resize(1024, 768);
+    QVERIFY(m_window->questionPixelSize() >= 768 / 20);
+    QVERIFY(m_window->questionPixelSize() < 54);
+}
+
+void TestProjection::settingsKeptInTheirOwnSection()
+{
+    const QString path = m_dir->filePath(QStringLiteral("oxeln.ini"));
+    const QByteArray main = "[TForm1]\r\nFormVersion=0\r\nspMaxLigne_Value=12\r\nEtitre3_Text=Compl\xE9ter\r\n";
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(main);
+    }
+    m_window->start(worksheet(oxeln::Drill::Plus, 3));
+    press(Qt::Key_Plus);
+    press(Qt::Key_Plus);
+    press(Qt::Key_N);
+    press(Qt::Key_Q);
+    QVERIFY(m_window->settings().dark);
+    m_window->close();
+
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(bytes.startsWith(main), bytes.constData()); // not a byte of the window's keys
+    QVERIFY(bytes.contains("[Projection]"));
+    QVERIFY(bytes.contains("Secondes=30"));
+    QVERIFY(bytes.contains("Sombre=True"));
+    QVERIFY(bytes.contains("Choix=10"));
+
+    ProjectionWindow again(nullptr);
+    again.setSettingsFile(path);
+    again.start(worksheet(oxeln::Drill::Plus, 3));
+    QCOMPARE(again.round().seconds(), 30);
+    QCOMPARE(again.round().count(), 10);
+    QVERIFY(again.settings().dark);
+}
+
+void TestProjection::screenChoice_data()
+{
+    QTest::addColumn<QList<QRect>>("screens");
+    QTest::addColumn<int>("primary");
+    QTest::addColumn<int>("window");
+    QTest::addColumn<int>("chosen");
+    const QRect laptop(0, 0, 1366, 768);
+    const QRect projector(1366, 0, 1920, 1080);
+    QTest::newRow("one screen") << QList<QRect>{laptop} << 0 << 0 << 0;
+    QTest::newRow("projector beside") << QList<QRect>{laptop, projector} << 0 << 0 << 1;
+    QTest::newRow("window on the second") << QList<QRect>{laptop, projector} << 0 << 1 << 0;
+    QTest::newRow("window unknown") << QList<QRect>{projector, laptop} << 1 << -1 << 0;
+    QTest::newRow("secondary before primary")
+        << QList<QRect>{laptop, projector, QRect(3286, 0, 1280, 1024)} << 0 << 1 << 2;
+    QTest::newRow("mirror only") << QList<QRect>{laptop, laptop} << 0 << 0 << 0;
+    QTest::newRow("none") << QList<QRect>{} << -1 << -1 << -1;
+}
+
+void TestProjection::screenChoice()
+{
+    QFETCH(QList<QRect>, screens);
+    QFETCH(int, primary);
+    QFETCH(int, window);
+    QFETCH(int, chosen);
+    QCOMPARE(oxeln::ChooseProjectionScreen(screens, primary, window), chosen);
+}
+
+QTEST_MAIN(TestProjection)
+#include "tst_projection.moc"
