@@ -87,6 +87,7 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     createPanels();
     createStorage();
     setTabOrder();
+    createProjection();
     FormCreate();
 }
 

@@ -19,6 +19,7 @@ class QPushButton;
 
 namespace oxeln {
 class PreviewPanel;
+class ProjectionWindow;
 class RichTextView;
 class SpinEdit;
 class TFormStorage;
@@ -83,6 +84,11 @@ public:
     // The address the link label opens.
     static const char *catalogueUrl();
 
+    // The worksheet's questions on the classroom screen (F5, or the subject
+    // view's menu); nothing while there are none.
+    void openProjection();
+    oxeln::ProjectionWindow *projection() const { return m_projection; }
+
 protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -121,6 +127,10 @@ private:
     QMenu *createViewMenu(oxeln::RichTextView *view, const QPoint &viewportPos);
     void showViewMenu(oxeln::RichTextView *view, QContextMenuEvent *event);
     void reseedRandomSource();
+    void createProjection();
+    void addProjectionEntry(QMenu *menu);
+    void projectionClosing(bool wasActive);
+    void closeProjection();
 
     // oxeln::DrillHost
     int subjectLineCount() override;
@@ -182,6 +192,9 @@ private:
     bool m_editingUnlocked = false;
     bool m_shownOnce = false;
     bool m_forwarding = false;
+    oxeln::ProjectionWindow *m_projection = nullptr;
+    // Focus handed back by the projection: not an activation that re-seeds.
+    bool m_activationFromProjection = false;
 };
 
 // The window's title-focus colour, a pale yellow.

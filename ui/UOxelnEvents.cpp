@@ -48,6 +48,8 @@ QMenu *TForm1::createViewMenu(oxeln::RichTextView *view, const QPoint &viewportP
         viewportPos + QPoint(view->horizontalScrollBar()->value(), view->verticalScrollBar()->value());
     QMenu *menu = view->createStandardContextMenu(documentPos);
     menu->setObjectName(view->objectName() + QStringLiteral("Menu"));
+    if (view == RxE1)
+        addProjectionEntry(menu);
     return menu;
 }
 

@@ -26,6 +26,8 @@
 #include <QPushButton>
 #include <QUrl>
 
+#include <utility>
+
 const char *TForm1::catalogueUrl()
 {
     return "https://www.editions-galverne.fr/catalogue/mathematiques?origine=oxeln";
@@ -105,13 +107,17 @@ void TForm1::FormCloseQuery(bool &canClose)
 
 void TForm1::changeEvent(QEvent *event)
 {
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    // Coming back from the projection leaves the draws as they were, so the
+    // next worksheet is the one it would have been without projecting.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()
+        && !std::exchange(m_activationFromProjection, false))
         FormActivate();
     QWidget::changeEvent(event);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    closeProjection();
     bool canClose = true;
     FormCloseQuery(canClose);
     saveSettingsAtClose(canClose);

@@ -2,6 +2,7 @@
 #include "ErrorBox.h"
 #include "Platform.h"
 #include "PreviewPanel.h"
+#include "ProjectionWindow.h"
 #include "RichTextView.h"
 #include "SpinEdit.h"
 #include "ToolkitTranslation.h"
@@ -82,6 +83,9 @@ private slots:
 
     void settingsRestoredAtFirstShow();
     void settingsWrittenAtClose();
+
+    void projectionLeavesTheNextDrillAsItWas();
+    void subjectMenuOffersProjection();
 
     void captionCipherRoundTrips();
     void errorBoxTextRule_data();
@@ -889,6 +893,77 @@ void TestMainWindow::errorBoxTextRule()
     QFETCH(QString, message);
     QFETCH(QString, shown);
     QCOMPARE(oxeln::ErrorBoxText(message), shown);
+}
+
+void TestMainWindow::projectionLeavesTheNextDrillAsItWas()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(3);
+    click("btnPlus");
+    click("btnSAS");
+    const std::uint32_t draws = m_worksheet->random().state();
+    const std::string subject = m_worksheet->subject();
+
+    QTest::keyClick(m_form.get(), Qt::Key_F5);
+    oxeln::ProjectionWindow *projection = m_form->projection();
+    QVERIFY(projection);
+    QTRY_COMPARE(QApplication::activeWindow(), projection);
+    QVERIFY(projection->isFullScreen());
+    QVERIFY(projection->questions() == m_worksheet->questions());
+    QCOMPARE(projection->round().count(), 15);
+    QCOMPARE(projection->round().position(), 0);
+    for (int key : {Qt::Key_Space, Qt::Key_Q, Qt::Key_Q, Qt::Key_P, Qt::Key_Home})
+        QTest::keyClick(projection, static_cast<Qt::Key>(key));
+    QCOMPARE(projection->round().count(), 15); // "20 au hasard" of 15: all of them
+
+    QTest::keyClick(projection, Qt::Key_Escape);
+    QVERIFY(!projection->isVisible());
+    QTRY_VERIFY(m_form->isActiveWindow());
+    // Focus back from the projection draws no new seed: the next drill is
+    // the one it would have been.
+    QCOMPARE(m_worksheet->random().state(), draws);
+    QCOMPARE(m_worksheet->subject(), subject);
+
+    // Any later activation re-seeds again.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    m_form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    QVERIFY(m_worksheet->random().state() != draws);
+}
+
+void TestMainWindow::subjectMenuOffersProjection()
+{
+    showAndActivate();
+    auto *view = child<RichTextView>("RxE1");
+    // Opens the view's menu and reads (or chooses) the entry; the menu may
+    // run its own event loop, so it is looked at from a timer.
+    auto entryEnabled = [view](bool choose) {
+        int enabled = -1;
+        QTimer::singleShot(0, view, [&] {
+            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+            QAction *entry = menu ? menu->findChild<QAction *>(QStringLiteral("projectionEntry")) : nullptr;
+            if (entry && entry->text() == QStringLiteral("Projeter en classe (F5)"))
+                enabled = entry->isEnabled();
+            if (entry && choose)
+                entry->trigger();
+            if (menu)
+                menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view->viewport()->mapToGlobal(QPoint(10, 10)));
+        QCoreApplication::sendEvent(view->viewport(), &event);
+        QTest::qWait(50);
+        return enabled;
+    };
+    QCOMPARE(entryEnabled(false), 0); // no question yet
+
+    child<SpinEdit>("spMaxLigne")->setValue(2);
+    click("btnPuiss");
+    QCOMPARE(entryEnabled(true), 1);
+    QTRY_VERIFY(m_form->projection()->isVisible());
+    QCOMPARE(m_form->projection()->round().count(), 8);
 }
 
 QTEST_MAIN(TestMainWindow)
