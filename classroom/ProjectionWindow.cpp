@@ -25,6 +25,7 @@ namespace {
 constexpr int kTickMs = 50;
 constexpr std::int64_t kNoticeMs = 1500;
 constexpr std::int64_t kHintMs = 4000;
+constexpr std::int64_t kPointerMs = 3000;
 
 const QString kHint = QStringLiteral(
     "Espace ou \u2192 : suivante    \u2190 : précédente    P : pause    + ou \u2212 : durée    "
@@ -103,6 +104,7 @@ ProjectionWindow::ProjectionWindow(QWidget *mainWindow)
     setWindowTitle(QStringLiteral("Projection en classe"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    setMouseTracking(true);
     m_monotonic.start();
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("countdown"));
@@ -119,6 +121,9 @@ std::int64_t ProjectionWindow::now() const
 
 void ProjectionWindow::start(QuestionList questions)
 {
+    // Started again while open: what was changed meanwhile is kept first.
+    if (isVisible())
+        saveSettings();
     m_questions = std::move(questions);
     m_settings = m_storedSettings = ProjectionSettings::read(m_settingsFile);
     const std::int64_t t = now();
@@ -126,6 +131,8 @@ void ProjectionWindow::start(QuestionList questions)
     m_round.start(ChooseQuestions(m_questions.size(), m_settings.choice, m_draws), t);
     m_notice.clear();
     m_hintUntil = t + kHintMs;
+    m_pointerUntil = t + kPointerMs;
+    unsetCursor();
     m_shownSignalled = false;
     invalidateLayout();
 
@@ -157,11 +164,12 @@ ProjectionWindow::Frame ProjectionWindow::frameFor(const QSize &size)
     const int margin = std::max(4, h / 40);
     const int headerHeight = std::max(16, h / 14);
     const int barHeight = std::max(4, h / 70);
+    // Some air on the sides, where a projector's image is often cut.
+    const int side = std::max(2 * margin, w / 25);
     Frame frame;
-    frame.header = QRect(2 * margin, 0, w - 4 * margin, headerHeight);
+    frame.header = QRect(side, 0, w - 2 * side, headerHeight);
     frame.bar = QRect(0, h - barHeight, w, barHeight);
-    frame.content = QRect(2 * margin, headerHeight + margin, w - 4 * margin,
-                          h - headerHeight - barHeight - 3 * margin);
+    frame.content = QRect(side, headerHeight + margin, w - 2 * side, h - headerHeight - barHeight - 3 * margin);
     return frame;
 }
 
@@ -364,10 +372,11 @@ void ProjectionWindow::paintEvent(QPaintEvent *)
     else
         paintCorrection(painter, frame, c);
 
-    // The key help while paused and just after the start; a notice above it.
+    // The key help over a question while paused and just after the start;
+    // a notice above it.
     QFont font = screenFont(false);
     int bottom = frame.bar.top() - frame.header.left() / 2;
-    if (m_round.paused() || now() < m_hintUntil) {
+    if (question && (m_round.paused() || now() < m_hintUntil)) {
         font.setPixelSize(std::max(9, height() / 48));
         painter.setFont(font);
         painter.setPen(c.dim);
@@ -425,6 +434,11 @@ void ProjectionWindow::screenChanged()
 void ProjectionWindow::tick()
 {
     const std::int64_t t = now();
+    // The pointer goes once it has been still for a while.
+    if (m_pointerUntil != 0 && t >= m_pointerUntil) {
+        m_pointerUntil = 0;
+        setCursor(Qt::BlankCursor);
+    }
     if ((!m_notice.isEmpty() && t >= m_noticeUntil) || (m_hintUntil != 0 && t >= m_hintUntil)) {
         m_notice.clear();
         m_hintUntil = 0;
@@ -510,6 +524,14 @@ void ProjectionWindow::keyPressEvent(QKeyEvent *event)
     if (m_round.phase() == ProjectionRound::Phase::Correction)
         layoutCorrection();
     update();
+}
+
+void ProjectionWindow::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_pointerUntil == 0)
+        unsetCursor();
+    m_pointerUntil = now() + kPointerMs;
+    QWidget::mouseMoveEvent(event);
 }
 
 void ProjectionWindow::mousePressEvent(QMouseEvent *event)

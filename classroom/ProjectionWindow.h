@@ -84,6 +84,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
@@ -122,7 +123,8 @@ private:
 
     QString m_notice;
     std::int64_t m_noticeUntil = 0;
-    std::int64_t m_hintUntil = 0; // the key help, shown at the start
+    std::int64_t m_hintUntil = 0;    // the key help, shown at the start
+    std::int64_t m_pointerUntil = 0; // the pointer, hidden when still
     bool m_shownSignalled = true;
 
     // The laid-out question: for which round place, size and colours.

@@ -10,6 +10,8 @@
 #include "Worksheet.h"
 
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextCursor>
@@ -40,6 +42,7 @@ private slots:
     void settingsKeptInTheirOwnSection();
     void screenChoice_data();
     void screenChoice();
+    void opensOnTheProjector();
 
 private:
     // A worksheet of lines paired lines (4 questions each) then chains S2.
@@ -332,6 +335,32 @@ void TestProjection::screenChoice()
     QFETCH(int, window);
     QFETCH(int, chosen);
     QCOMPARE(oxeln::ChooseProjectionScreen(screens, primary, window), chosen);
+}
+
+// Run with two screens (see the CMake file); skipped with one.
+void TestProjection::opensOnTheProjector()
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.size() < 2)
+        QSKIP("one screen only");
+    QWidget main;
+    main.setGeometry(100, 100, 740, 420);
+    main.show();
+    QCOMPARE(main.screen(), screens[0]);
+    ProjectionWindow projection(&main);
+    projection.setSettingsFile(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    projection.start(worksheet(oxeln::Drill::Power, 2));
+    QVERIFY(QTest::qWaitForWindowExposed(&projection));
+    QCOMPARE(projection.screen(), screens[1]);
+    QCOMPARE(projection.geometry(), screens[1]->geometry());
+    const int onProjector = projection.questionPixelSize();
+    QVERIFY(onProjector >= screens[1]->geometry().height() / 10);
+
+    // Moved to the other screen: laid out for it at once.
+    projection.windowHandle()->setScreen(screens[0]);
+    projection.setGeometry(screens[0]->geometry());
+    QVERIFY(projection.questionPixelSize() < onProjector);
+    QVERIFY(projection.questionPixelSize() >= screens[0]->geometry().height() / 10);
 }
 
 QTEST_MAIN(TestProjection)
