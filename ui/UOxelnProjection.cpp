@@ -16,6 +16,10 @@ void TForm1::createProjection()
     auto *shortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
     shortcut->setObjectName(QStringLiteral("projectionShortcut"));
     connect(shortcut, &QShortcut::activated, this, &TForm1::openProjection);
+    // Hidden until F5; it gets its native window when first shown.
+    m_projection = new oxeln::ProjectionWindow(this);
+    m_projection->setErrorReporter([this](const QString &message) { oxeln::ShowErrorBox(this, message); });
+    connect(m_projection, &oxeln::ProjectionWindow::closing, this, &TForm1::projectionClosing);
 }
 
 void TForm1::addProjectionEntry(QMenu *menu)
@@ -30,11 +34,6 @@ void TForm1::openProjection()
 {
     if (m_worksheet.questions().empty())
         return;
-    if (!m_projection) {
-        m_projection = new oxeln::ProjectionWindow(this);
-        m_projection->setErrorReporter([this](const QString &message) { oxeln::ShowErrorBox(this, message); });
-        connect(m_projection, &oxeln::ProjectionWindow::closing, this, &TForm1::projectionClosing);
-    }
     // The settings store's file, wherever it lies.
     m_projection->setSettingsFile(FormStorage1->iniFileName());
     m_projection->start(m_worksheet.questions());
@@ -51,7 +50,7 @@ void TForm1::projectionClosing(bool wasActive)
 void TForm1::closeProjection()
 {
     // Its settings are saved as it closes, before the window's own.
-    if (m_projection && m_projection->isVisible()) {
+    if (m_projection->isVisible()) {
         disconnect(m_projection, &oxeln::ProjectionWindow::closing, this, &TForm1::projectionClosing);
         m_projection->close();
         connect(m_projection, &oxeln::ProjectionWindow::closing, this, &TForm1::projectionClosing);
