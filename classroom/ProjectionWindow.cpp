@@ -192,7 +192,7 @@ void ProjectionWindow::layoutQuestion()
     if (m_questionDocument && m_laidOutPosition == m_round.position() && m_laidOutSize == size())
         return;
     const Question &question = m_questions.at(m_round.questionIndex());
-    const bool chain = question.parts.size() > 3;
+    const bool chain = question.isChain();
     const QSizeF box = frameFor(size()).content.size();
     const int tenth = std::max(1, height() / 10);
     const int largest = std::max(tenth, height() / 4);

@@ -26,7 +26,7 @@ QString fromDocument(const std::string &bytes)
 QString partsHtml(const Question &question, bool breakable)
 {
     QString html;
-    for (const QuestionPart &part : question.parts) {
+    for (const QuestionPart &part : question.parts()) {
         QString text = fromDocument(part.text);
         switch (part.kind) {
         case QuestionPart::Kind::Term:
@@ -54,7 +54,7 @@ QString QuestionHtml(const Question &question, bool breakable)
 
 QString CorrectionHtml(const Question &question, bool breakable)
 {
-    QString answer = fromDocument(question.answer);
+    QString answer = fromDocument(question.answer());
     answer.replace(QLatin1Char(' '), kNoBreak);
     return partsHtml(question, breakable) + kNoBreak + QStringLiteral("=") + kNoBreak
         + QStringLiteral("<span style=\"background-color:#ffff00; color:#000000\">") + answer

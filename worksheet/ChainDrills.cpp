@@ -58,23 +58,38 @@ void AppendChainLine(const ChainLine &line, std::string_view prefix, std::int32_
     AppendInterline(*answer, interlineCount);
 }
 
-Question ChainQuestion(const ChainLine &line, std::int32_t lineNumber)
+Question ChainQuestion(Drill drill, const ChainLine &line, std::int32_t lineNumber)
 {
     Question question;
+    question.drill = drill;
     question.line = lineNumber;
-    question.parts.reserve(2 * line.terms.size() - 1);
+    question.numbers = line.terms;
+    question.minus = line.minus;
+    return question;
+}
+
+std::vector<QuestionPart> ChainQuestionParts(const ChainLine &line)
+{
+    std::vector<QuestionPart> parts;
+    parts.reserve(2 * line.terms.size() - 1);
     for (std::size_t i = 0; i < line.terms.size(); ++i) {
         if (i > 0)
-            question.parts.push_back({QuestionPart::Kind::Operator, line.minus[i] ? " - " : " + "});
+            parts.push_back({QuestionPart::Kind::Operator, line.minus[i] ? " - " : " + "});
         std::string term = "(";
         AppendSigned(term, line.terms[i]);
         term.push_back(')');
-        question.parts.push_back({QuestionPart::Kind::Term, std::move(term)});
+        parts.push_back({QuestionPart::Kind::Term, std::move(term)});
     }
-    question.answer.push_back('(');
-    AppendSigned(question.answer, line.total());
-    question.answer.push_back(')');
-    return question;
+    return parts;
+}
+
+std::string ChainAnswer(const ChainLine &line)
+{
+    std::string answer;
+    answer.push_back('(');
+    AppendSigned(answer, line.total());
+    answer.push_back(')');
+    return answer;
 }
 
 } // namespace oxeln

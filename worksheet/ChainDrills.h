@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace oxeln {
 
@@ -30,7 +31,11 @@ ChainLine DrawChainTail(RandomSource &random, std::int32_t firstTerm, bool withS
 void AppendChainLine(const ChainLine &line, std::string_view prefix, std::int32_t interlineCount,
                      std::string &subject, std::string *answer);
 
-// The chain as one question, with its total as the answer key shows it.
-Question ChainQuestion(const ChainLine &line, std::int32_t lineNumber);
+// The chain as one question of the drill (S1 or S2).
+Question ChainQuestion(Drill drill, const ChainLine &line, std::int32_t lineNumber);
+// Its terms and operators in the words of the subject, and its total as the
+// answer key shows it.
+std::vector<QuestionPart> ChainQuestionParts(const ChainLine &line);
+std::string ChainAnswer(const ChainLine &line);
 
 } // namespace oxeln

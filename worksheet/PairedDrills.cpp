@@ -188,34 +188,47 @@ void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view pref
 
 void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out)
 {
-    const PairedDrillKind &kind = kindOf(drill);
-    // The operator between the parentheses of the subject's middle text.
-    const std::string_view middle = kind.subjectMiddle.substr(1, kind.subjectMiddle.size() - 2);
-    using Kind = QuestionPart::Kind;
     for (std::size_t k = 0; k < line.size(); ++k) {
         Question question;
+        question.drill = drill;
         question.line = lineNumber;
         question.place = static_cast<std::int32_t>(k) + 1;
-        std::string first = "(";
-        AppendSigned(first, line[k].first);
-        first.push_back(')');
-        question.parts.push_back({Kind::Term, std::move(first)});
-        std::string second;
-        if (kind.secondIsExponent) {
-            AppendDecimal(second, line[k].second);
-            question.parts.push_back({Kind::Exponent, std::move(second)});
-        } else {
-            question.parts.push_back({Kind::Operator, std::string(middle)});
-            second.push_back('(');
-            AppendSigned(second, line[k].second);
-            second.push_back(')');
-            question.parts.push_back({Kind::Term, std::move(second)});
-        }
-        question.answer.push_back('(');
-        appendResult(question.answer, kind, line[k].first, line[k].second);
-        question.answer.push_back(')');
-        out.push_back(std::move(question));
+        question.numbers[0] = line[k].first;
+        question.numbers[1] = line[k].second;
+        out.push_back(question);
     }
+}
+
+std::vector<QuestionPart> PairedQuestionParts(Drill drill, const PairedQuestion &question)
+{
+    const PairedDrillKind &kind = kindOf(drill);
+    using Kind = QuestionPart::Kind;
+    std::vector<QuestionPart> parts;
+    std::string first = "(";
+    AppendSigned(first, question.first);
+    first.push_back(')');
+    parts.push_back({Kind::Term, std::move(first)});
+    std::string second;
+    if (kind.secondIsExponent) {
+        AppendDecimal(second, question.second);
+        parts.push_back({Kind::Exponent, std::move(second)});
+    } else {
+        // The operator between the parentheses of the subject's middle text.
+        parts.push_back({Kind::Operator, std::string(kind.subjectMiddle.substr(1, kind.subjectMiddle.size() - 2))});
+        second.push_back('(');
+        AppendSigned(second, question.second);
+        second.push_back(')');
+        parts.push_back({Kind::Term, std::move(second)});
+    }
+    return parts;
+}
+
+std::string PairedAnswer(Drill drill, const PairedQuestion &question)
+{
+    std::string answer = "(";
+    appendResult(answer, kindOf(drill), question.first, question.second);
+    answer.push_back(')');
+    return answer;
 }
 
 } // namespace oxeln

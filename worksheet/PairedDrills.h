@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace oxeln {
 
@@ -44,8 +45,11 @@ PairedLine DrawPairedLine(RandomSource &random, Drill drill, std::int32_t maxVal
 void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view prefix,
                       std::int32_t interlineCount, std::string &subject, std::string *answer);
 
-// Appends the line's four questions to out, in the words of the two
-// documents (the answer as the answer key would show it, also when it is off).
+// Appends the line's four questions to out.
 void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out);
+// One question in the words of the subject, and its answer as the answer
+// key shows it (also when the key is off).
+std::vector<QuestionPart> PairedQuestionParts(Drill drill, const PairedQuestion &question);
+std::string PairedAnswer(Drill drill, const PairedQuestion &question);
 
 } // namespace oxeln

@@ -120,7 +120,7 @@ void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &
         const std::int32_t first = DrawOperand(settings.maxValue);
         const ChainLine line = DrawChainTail(m_random, first, false, settings.maxValue);
         AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
-        m_questions.push_back(ChainQuestion(line, m_counter));
+        m_questions.push_back(ChainQuestion(drill, line, m_counter));
         break;
     }
     case Drill::S2: {
@@ -129,7 +129,7 @@ void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &
         advanceCounter(host);
         const ChainLine line = DrawChainTail(m_random, first, true, settings.maxValue);
         AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
-        m_questions.push_back(ChainQuestion(line, m_counter));
+        m_questions.push_back(ChainQuestion(drill, line, m_counter));
         break;
     }
     default: {

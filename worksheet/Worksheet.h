@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Drill.h"
 #include "DrillHost.h"
 #include "Questions.h"
 #include "RandomSource.h"
@@ -8,9 +9,6 @@
 #include <string>
 
 namespace oxeln {
-
-// The seven buttons that compose questions.
-enum class Drill { Plus, Minus, Mult, Power, Divide, S1, S2 };
 
 // What a drill reads from the window once, at its start.
 struct DrillSettings

@@ -205,7 +205,7 @@ void TestProjection::correctionShowsEveryAnswerPageByPage()
     for (const oxeln::Question &q : questions) {
         QTextDocument item;
         item.setHtml(oxeln::CorrectionHtml(q, true));
-        QString answer = QString::fromStdString(q.answer);
+        QString answer = QString::fromStdString(q.answer());
         answer.replace(QLatin1Char('-'), QChar(0x2212));
         QVERIFY2(item.toPlainText().endsWith(QStringLiteral("= ") + answer), qPrintable(item.toPlainText()));
         QTextCursor at(&item);
@@ -259,7 +259,7 @@ void TestProjection::questionsFillTheScreenAndFollowItsSize()
     oxeln::ChainLine chain;
     chain.terms = {-499, -499, -499, -499, -499, -499, -499, -499};
     chain.minus = {false, true, true, true, true, true, true, true};
-    questions.push_back(oxeln::ChainQuestion(chain, 2));
+    questions.push_back(oxeln::ChainQuestion(oxeln::Drill::S2, chain, 2));
     m_window->start(questions);
     m_window->resize(1920, 1080);
 

@@ -82,7 +82,7 @@ TEST(QuestionList, ReadsAsTheSubjectAndAnswersAsTheKey)
 
         std::vector<std::string> answers;
         for (const Question &q : ws.questions())
-            answers.push_back(q.answer);
+            answers.push_back(q.answer());
         EXPECT_EQ(answers, highlighted(ws.answer())) << "round " << round;
         expectQuestionsInSubject(ws);
         if (::testing::Test::HasFatalFailure())
@@ -96,12 +96,12 @@ TEST(QuestionList, PairedPowersDivisionsAndChainsInParts)
     QuestionList list;
     AppendPairedQuestions(Drill::Power, line, 7, list);
     ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0].parts, (std::vector<QuestionPart>{{Kind::Term, "(+5)"}, {Kind::Exponent, "3"}}));
+    EXPECT_EQ(list[0].parts(), (std::vector<QuestionPart>{{Kind::Term, "(+5)"}, {Kind::Exponent, "3"}}));
     EXPECT_EQ(list[0].markup(), "(+5)<sup>3</sup>");
-    EXPECT_EQ(list[0].answer, "(+125)");
-    EXPECT_EQ(list[1].answer, "(+1)");
-    EXPECT_EQ(list[2].answer, "(0)");
-    EXPECT_EQ(list[3].answer, "(-99 897 344)");
+    EXPECT_EQ(list[0].answer(), "(+125)");
+    EXPECT_EQ(list[1].answer(), "(+1)");
+    EXPECT_EQ(list[2].answer(), "(0)");
+    EXPECT_EQ(list[3].answer(), "(-99 897 344)");
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(list[k].line, 7);
         EXPECT_EQ(list[k].place, k + 1);
@@ -110,21 +110,21 @@ TEST(QuestionList, PairedPowersDivisionsAndChainsInParts)
     line = {{{-5, -4}, {4950, 50}, {0, 7}, {6, -3}}};
     list.clear();
     AppendPairedQuestions(Drill::Divide, line, 12, list);
-    EXPECT_EQ(list[0].parts, (std::vector<QuestionPart>{{Kind::Term, "(-5)"}, {Kind::Operator, " : "},
+    EXPECT_EQ(list[0].parts(), (std::vector<QuestionPart>{{Kind::Term, "(-5)"}, {Kind::Operator, " : "},
                                                         {Kind::Term, "(-4)"}}));
-    EXPECT_EQ(list[0].answer, "(/)");
+    EXPECT_EQ(list[0].answer(), "(/)");
     EXPECT_EQ(list[1].markup(), "(+4 950) : (+50)");
-    EXPECT_EQ(list[1].answer, "(+99)");
-    EXPECT_EQ(list[2].answer, "(0)");
-    EXPECT_EQ(list[3].answer, "(-2)");
+    EXPECT_EQ(list[1].answer(), "(+99)");
+    EXPECT_EQ(list[2].answer(), "(0)");
+    EXPECT_EQ(list[3].answer(), "(-2)");
 
     ChainLine chain;
     chain.terms = {-3, 5, -2, -8, 1, 6, 4, -7};
     chain.minus = {false, true, false, true, false, false, true, false};
-    const Question q = ChainQuestion(chain, 4);
+    const Question q = ChainQuestion(Drill::S2, chain, 4);
     EXPECT_EQ(q.markup(), "(-3) - (+5) + (-2) - (-8) + (+1) + (+6) - (+4) + (-7)");
-    EXPECT_EQ(q.parts.size(), 15u);
-    EXPECT_EQ(q.answer, "(-6)");
+    EXPECT_EQ(q.parts().size(), 15u);
+    EXPECT_EQ(q.answer(), "(-6)");
     EXPECT_EQ(q.line, 4);
     EXPECT_EQ(q.place, 1);
 }
