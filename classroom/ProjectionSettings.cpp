@@ -19,7 +19,7 @@ ProjectionSettings ProjectionSettings::read(const QString &iniFile)
     ProjectionSettings settings;
     if (iniFile.isEmpty())
         return settings;
-    const TIniFile ini(iniFile);
+    IniFilePass ini(iniFile); // one reading for the three keys
     settings.seconds = std::clamp<int>(ini.readInteger(section(), kSeconds, settings.seconds),
                                        ProjectionRound::MinSeconds, ProjectionRound::MaxSeconds);
     settings.dark = ini.readString(section(), kDark, QString()).compare(QLatin1String("True"), Qt::CaseInsensitive) == 0;
@@ -35,13 +35,14 @@ void ProjectionSettings::write(const QString &iniFile, const ProjectionSettings 
 {
     if (iniFile.isEmpty())
         return;
-    const TIniFile ini(iniFile);
+    IniFilePass ini(iniFile); // one replace of the file for the three keys
     if (seconds != before.seconds)
         ini.writeInteger(section(), kSeconds, seconds);
     if (dark != before.dark)
         ini.writeString(section(), kDark, dark ? QStringLiteral("True") : QStringLiteral("False"));
     if (choice != before.choice)
         ini.writeInteger(section(), kChoice, static_cast<int>(choice));
+    ini.commit();
 }
 
 } // namespace oxeln
