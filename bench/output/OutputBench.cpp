@@ -1,4 +1,13 @@
-// Printing, preview and saving on real worksheets, without a display.
+// Output costs on real worksheets (drills of 30 lines, as the window's
+// defaults make them), without a display: the two-page preview at several
+// worksheet sizes, printing to a PDF file (per page, several lengths, and
+// copies), and saving both documents.
+//
+//   oxeln_output_bench [--preview=1,100,500,1000] [--print=10,100,500] [--save=1000]
+//
+// Each figure is the median CPU time of several runs; the ratios compare
+// with a baseline of the same run: the smallest size, or writing the same
+// bytes to a file.
 #include "Composer.h"
 #include "MarkupToRtf.h"
 #include "Printing.h"
@@ -7,32 +16,69 @@
 #include "Saving.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPageSize>
-#include <QPainter>
 #include <QPrinter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
-#include <benchmark/benchmark.h>
-
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+#include <map>
 #include <memory>
+#include <string>
+#include <vector>
 
 using namespace oxeln;
 
 namespace {
 
-QByteArray worksheetRtf(int drills, bool answer)
+double cpuMs()
 {
-    compose::ComposeOptions options;
-    options.seed = 7;
-    options.lineCount = 40;
-    options.interlineCount = 2;
-    const Drill cycle[] = {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Divide, Drill::Power, Drill::S1, Drill::S2};
-    for (int i = 0; i < drills; ++i)
-        options.steps.push_back({cycle[i % 7]});
-    const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
-    return QByteArray::fromStdString(MarkupToRtf(answer ? sheet.answer : sheet.subject));
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+}
+
+// Median CPU milliseconds of runs calls of work.
+double measure(int runs, const std::function<void()> &work)
+{
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const double start = cpuMs();
+        work();
+        times.push_back(cpuMs() - start);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+struct Sheet
+{
+    QByteArray subject;
+    QByteArray answer;
+};
+
+const Sheet &worksheet(int drills)
+{
+    static std::map<int, Sheet> cache;
+    auto it = cache.find(drills);
+    if (it == cache.end()) {
+        compose::ComposeOptions options;
+        options.seed = 7;
+        const Drill cycle[] = {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Divide,
+                               Drill::Power, Drill::S1, Drill::S2};
+        for (int i = 0; i < drills; ++i)
+            options.steps.push_back({cycle[i % 7]});
+        const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
+        it = cache.emplace(drills, Sheet{QByteArray::fromStdString(MarkupToRtf(sheet.subject)),
+                                         QByteArray::fromStdString(MarkupToRtf(sheet.answer))})
+                 .first;
+    }
+    return it->second;
 }
 
 // An A4 printer at 1200 dpi, as the CUPS queues give, writing a PDF file.
@@ -45,91 +91,114 @@ std::unique_ptr<QPrinter> pdfPrinter(const QString &file)
     return printer;
 }
 
-int pagesOf(RichTextView &view, QPrinter &printer)
+int pdfPages(const QString &file)
 {
-    QPainter painter(&printer);
-    const QRect page = PrintableAreaTwips(printer);
-    const int end = view.document()->characterCount() - 1;
-    int pages = 0;
-    for (int position = 0;;) {
-        QRect used = page;
-        const int next = view.FormatRange(&painter, &printer, used, page, position, false);
-        ++pages;
-        if (next <= position || next >= end)
-            break;
-        position = next;
-    }
-    painter.end();
-    QRect none;
-    view.FormatRange(nullptr, nullptr, none, none, 0, false);
-    return pages;
+    QFile pdf(file);
+    if (!pdf.open(QIODevice::ReadOnly))
+        return -1;
+    return int(pdf.readAll().count("/Type /Page\n") + 0);
 }
 
-// The fewest drills of 40 lines whose subject fills 40 pages.
-QByteArray fortyPageSubject(QTemporaryDir &dir)
+std::vector<int> parseSizes(const std::string &text)
 {
-    auto printer = pdfPrinter(dir.filePath(QStringLiteral("measure.pdf")));
-    for (int drills = 20;; ++drills) {
-        const QByteArray rtf = worksheetRtf(drills, false);
-        RichTextView view;
-        view.SetRtfText(rtf);
-        if (pagesOf(view, *printer) >= 40)
-            return rtf;
+    std::vector<int> sizes;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t comma = text.find(',', at);
+        sizes.push_back(std::stoi(text.substr(at, comma - at)));
+        at = comma == std::string::npos ? text.size() : comma + 1;
     }
+    return sizes;
 }
 
-void BM_Print40Pages(benchmark::State &state)
+void benchPreview(const std::vector<int> &sizes, QTemporaryDir &dir)
 {
-    QTemporaryDir dir;
-    RichTextView view;
-    view.SetRtfText(fortyPageSubject(dir));
-    int pages = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto printer = pdfPrinter(dir.filePath(QStringLiteral("print.pdf")));
-        state.ResumeTiming();
-        PrintDocument(*printer, view, QStringLiteral("Sujet"));
-        state.PauseTiming();
-        pages = pagesOf(view, *printer);
-        state.ResumeTiming();
-    }
-    state.counters["pages"] = pages;
-}
-BENCHMARK(BM_Print40Pages)->Unit(benchmark::kMillisecond);
-
-// The two page files of a preview and their pictures, for a worksheet of
-// one drill and for the 40-page one (laid out whole, rendered for two pages).
-void BM_PreviewPages(benchmark::State &state)
-{
-    QTemporaryDir dir;
-    RichTextView view;
-    view.SetRtfText(state.range(0) == 40 ? fortyPageSubject(dir) : worksheetRtf(1, false));
     auto reference = pdfPrinter(dir.filePath(QStringLiteral("unused.pdf")));
     const QString base = dir.filePath(QStringLiteral("Temp"));
-    for (auto _ : state) {
-        RenderPagesToEmf(*reference, view, base);
-        QSvgRenderer page0(base + QStringLiteral("0.svg"));
-        QSvgRenderer page1(base + QStringLiteral("1.svg"));
-        benchmark::DoNotOptimize(page0.isValid() && page1.isValid());
+    std::printf("%-8s %14s %10s\n", "drills", "preview_ms", "x_first");
+    double first = 0;
+    for (const int drills : sizes) {
+        RichTextView view;
+        view.SetRtfText(worksheet(drills).subject);
+        const double ms = measure(5, [&] {
+            RenderPagesToEmf(*reference, view, base);
+            QSvgRenderer page0(base + QStringLiteral("0.svg"));
+            QSvgRenderer page1(base + QStringLiteral("1.svg"));
+            if (!page0.isValid() || !page1.isValid())
+                std::fprintf(stderr, "preview pages missing\n");
+        });
+        if (first == 0)
+            first = ms;
+        std::printf("%-8d %14.2f %10.2f\n", drills, ms, ms / first);
     }
 }
-BENCHMARK(BM_PreviewPages)->Arg(1)->Arg(40)->Unit(benchmark::kMillisecond);
 
-void BM_Save100Drills(benchmark::State &state)
+void benchPrint(const std::vector<int> &sizes, QTemporaryDir &dir)
 {
-    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("print.pdf"));
+    std::printf("%-8s %8s %12s %12s %14s\n", "drills", "pages", "print_ms", "ms_per_page", "per_page_x_first");
+    double firstPerPage = 0;
+    for (const int drills : sizes) {
+        RichTextView view;
+        view.SetRtfText(worksheet(drills).subject);
+        const double ms = measure(3, [&] {
+            auto printer = pdfPrinter(file);
+            PrintDocument(*printer, view, QStringLiteral("Sujet"));
+        });
+        const int pages = pdfPages(file);
+        const double perPage = ms / std::max(1, pages);
+        if (firstPerPage == 0)
+            firstPerPage = perPage;
+        std::printf("%-8d %8d %12.2f %12.3f %14.2f\n", drills, pages, ms, perPage, perPage / firstPerPage);
+    }
+
+    // Three copies as "Imprimer" makes them, against one.
     RichTextView subject;
     RichTextView answer;
-    subject.SetRtfText(worksheetRtf(100, false));
-    answer.SetRtfText(worksheetRtf(100, true));
+    subject.SetRtfText(worksheet(sizes.front()).subject);
+    answer.SetRtfText(worksheet(sizes.front()).answer);
+    const double one = measure(3, [&] {
+        auto printer = pdfPrinter(file);
+        PrintDocument(*printer, subject, QStringLiteral("Sujet"));
+    });
+    const double three = measure(3, [&] {
+        for (int copy = 0; copy < 3; ++copy) {
+            auto printer = pdfPrinter(file);
+            PrintDocument(*printer, subject, QStringLiteral("Sujet"));
+        }
+    });
+    std::printf("copies: 1 copy %.2f ms, 3 copies %.2f ms, ratio %.2f (%d drills)\n", one, three, three / one,
+                sizes.front());
+}
+
+void benchSave(int drills, QTemporaryDir &dir)
+{
+    RichTextView subject;
+    RichTextView answer;
+    subject.SetRtfText(worksheet(drills).subject);
+    answer.SetRtfText(worksheet(drills).answer);
     const QString path = dir.filePath(QStringLiteral("fiche"));
     const SaveChooser choose = [&path](QWidget *, const QString &, const QString &) { return path; };
-    for (auto _ : state)
-        SaveWorksheet(nullptr, subject, answer, "Ref 042_917", dir.path(), choose);
-    state.counters["bytes"] = double(QFileInfo(path + QStringLiteral(".rtf")).size()
-                                     + QFileInfo(path + QStringLiteral("_Cor.rtf")).size());
+    const double save = measure(5, [&] { SaveWorksheet(nullptr, subject, answer, "Ref 042_917", dir.path(), choose); });
+
+    // Baseline: writing the same bytes, already made, to the same files.
+    QFile subjectFile(path + QStringLiteral(".rtf"));
+    QFile answerFile(path + QStringLiteral("_Cor.rtf"));
+    subjectFile.open(QIODevice::ReadOnly);
+    answerFile.open(QIODevice::ReadOnly);
+    const QByteArray subjectBytes = subjectFile.readAll();
+    const QByteArray answerBytes = answerFile.readAll();
+    const double raw = measure(5, [&] {
+        for (const auto &[name, bytes] : {std::pair{QStringLiteral("raw.rtf"), &subjectBytes},
+                                          std::pair{QStringLiteral("raw_Cor.rtf"), &answerBytes}}) {
+            QFile out(dir.filePath(name));
+            out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+            out.write(*bytes);
+        }
+    });
+    std::printf("save of %d drills: %.2f ms (%.1f MB), writing the bytes alone %.2f ms, ratio %.2f\n", drills,
+                save, double(subjectBytes.size() + answerBytes.size()) / 1e6, raw, save / raw);
 }
-BENCHMARK(BM_Save100Drills)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
@@ -138,10 +207,28 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    std::vector<int> preview = {1, 100, 500, 1000};
+    std::vector<int> print = {10, 100, 500};
+    int save = 1000;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--preview=", 0) == 0)
+            preview = parseSizes(arg.substr(10));
+        else if (arg.rfind("--print=", 0) == 0)
+            print = parseSizes(arg.substr(8));
+        else if (arg.rfind("--save=", 0) == 0)
+            save = std::stoi(arg.substr(7));
+        else {
+            std::fprintf(stderr, "usage: oxeln_output_bench [--preview=N,..] [--print=N,..] [--save=N]\n");
+            return 2;
+        }
+    }
+    QTemporaryDir dir;
+    if (!preview.empty() && preview.front() > 0)
+        benchPreview(preview, dir);
+    if (!print.empty() && print.front() > 0)
+        benchPrint(print, dir);
+    if (save > 0)
+        benchSave(save, dir);
     return 0;
 }

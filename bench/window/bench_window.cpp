@@ -1,6 +1,14 @@
-// Click-to-screen costs of the main window: a drill click until both views
-// are replaced and their visible part painted, fresh and deep in a chained
-// worksheet; peak memory after 100 chained drills.
+// Click-to-screen costs of the main window as a worksheet grows: a drill
+// click until both views are replaced and their visible part painted, once
+// the views have settled (a teacher pausing between clicks) and ten in a
+// row (each click right after the previous one), with the CPU that each
+// click leaves running behind it; peak memory at the end; and, on request,
+// the total CPU of a whole session of spaced-out clicks.
+//
+//   bench_window [--sizes=1,100,500,1000] [--session=N]
+//
+// Times are CPU milliseconds of the process (the machine is shared, wall
+// time is noisy); every ratio is taken against drill 1 of the same run.
 #include "RichTextView.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
@@ -8,109 +16,217 @@
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
-#include <QElapsedTimer>
-#include <QScrollBar>
+#include <QThread>
 
-#include <benchmark/benchmark.h>
-
-#include <memory>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
 
 namespace {
 
-double g_clickMs = 0;
-double g_paintMs = 0;
-
-void clickAndPaint(TForm1 &form, QPushButton *button)
+double cpuMs()
 {
-    QElapsedTimer clock;
-    clock.start();
-    button->click();
-    g_clickMs += clock.nsecsElapsed() / 1e6;
-    clock.restart();
-    form.RxE1->viewport()->repaint();
-    form.RxE2->viewport()->repaint();
-    g_paintMs += clock.nsecsElapsed() / 1e6;
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-// A teacher takes seconds between two clicks: let the views finish their
-// idle-time layout, as they would by then.
-void settle()
+double wallMs()
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < 300)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
-long peakKilobytes()
+long statusKilobytes(const char *key)
 {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLong();
+        if (line.startsWith(key))
+            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
 
-void FreshDrill30Lines(benchmark::State &state)
+// Lets the views finish whatever they do in idle time, as they would while
+// the teacher looks at the worksheet; returns the CPU that took. Idle means
+// three 10 ms slices in a row that used almost no CPU.
+double settle()
 {
-    for (auto _ : state) {
-        state.PauseTiming();
-        auto worksheet = std::make_unique<oxeln::Worksheet>();
-        auto form = std::make_unique<TForm1>(*worksheet);
-        form->show();
-        settle();
-        worksheet->random().seed(1);
-        state.ResumeTiming();
-        clickAndPaint(*form, form->btnPlus);
-        // Closing the window (and its settings save) is not part of a click.
-        state.PauseTiming();
-        form.reset();
-        worksheet.reset();
-        state.ResumeTiming();
+    const double start = cpuMs();
+    const double deadline = wallMs() + 120000;
+    int quiet = 0;
+    while (quiet < 3 && wallMs() < deadline) {
+        const double before = cpuMs();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QThread::msleep(10);
+        quiet = cpuMs() - before < 0.3 ? quiet + 1 : 0;
     }
-    state.counters["click_ms"] = g_clickMs / static_cast<double>(state.iterations());
-    state.counters["paint_ms"] = g_paintMs / static_cast<double>(state.iterations());
-    g_clickMs = g_paintMs = 0;
+    return cpuMs() - start;
 }
-BENCHMARK(FreshDrill30Lines)->Unit(benchmark::kMillisecond);
 
-void Drill101stOfChain(benchmark::State &state)
+struct Window
 {
     oxeln::Worksheet worksheet;
-    TForm1 form(worksheet);
-    form.show();
-    QCoreApplication::processEvents();
-    worksheet.random().seed(2);
-    QPushButton *buttons[] = {form.btnPlus, form.btnMoins, form.btnMult, form.btnPuiss,
-                              form.btnDivise, form.btnSA, form.btnSAS};
-    for (int i = 0; i < 100; ++i)
-        clickAndPaint(form, buttons[i % 7]);
-    state.counters["peak_MB_after_100"] = static_cast<double>(peakKilobytes()) / 1024.0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        // Back to exactly 100 drills: the 101st click is what is timed.
-        form.btnRAZ->click();
-        worksheet.random().seed(2);
-        for (int i = 0; i < 100; ++i)
-            buttons[i % 7]->click();
+    TForm1 form{worksheet};
+    std::vector<QPushButton *> buttons;
+    int drills = 0;
+
+    Window()
+    {
+        form.show();
         settle();
-        state.ResumeTiming();
-        clickAndPaint(form, form.btnPlus);
+        worksheet.random().seed(2);
+        buttons = {form.btnPlus, form.btnMoins, form.btnMult, form.btnPuiss,
+                   form.btnDivise, form.btnSA, form.btnSAS};
     }
+
+    // One drill click, both views repainted; CPU milliseconds.
+    double click()
+    {
+        const double start = cpuMs();
+        buttons[std::size_t(drills) % buttons.size()]->click();
+        form.RxE1->viewport()->repaint();
+        form.RxE2->viewport()->repaint();
+        ++drills;
+        return cpuMs() - start;
+    }
+
+    // Clicks as fast as the event loop lets a hand click: each click's
+    // pending events are handled before the next one.
+    void growTo(int target)
+    {
+        while (drills < target) {
+            click();
+            QCoreApplication::processEvents();
+        }
+    }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
 }
-BENCHMARK(Drill101stOfChain)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+struct Row
+{
+    int drill;
+    double settled;   // one click, views settled before it
+    double behind;    // CPU the views used after that click, until idle
+    double rapid;     // mean of ten clicks in a row
+    double rapidTail; // CPU left after the ten, until idle
+};
+
+std::vector<int> parseSizes(const std::string &text)
+{
+    std::vector<int> sizes;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t comma = text.find(',', at);
+        sizes.push_back(std::stoi(text.substr(at, comma - at)));
+        at = comma == std::string::npos ? text.size() : comma + 1;
+    }
+    return sizes;
+}
+
+void runSizes(const std::vector<int> &sizes)
+{
+    Window window;
+    std::vector<Row> rows;
+    for (const int size : sizes) {
+        window.growTo(size - 1);
+        settle();
+        Row row{size, 0, 0, 0, 0};
+        std::vector<double> clicks;
+        std::vector<double> behind;
+        for (int i = 0; i < 5; ++i) { // clicks size .. size + 4
+            clicks.push_back(window.click());
+            behind.push_back(settle());
+        }
+        row.settled = median(clicks);
+        row.behind = median(behind);
+        double total = 0;
+        for (int i = 0; i < 10; ++i) {
+            const double start = cpuMs();
+            window.click();
+            QCoreApplication::processEvents();
+            total += cpuMs() - start;
+        }
+        row.rapid = total / 10;
+        row.rapidTail = settle();
+        rows.push_back(row);
+        std::fprintf(stderr, "  drill %d measured\n", size);
+    }
+
+    const Row &base = rows.front();
+    std::printf("%-8s %12s %10s %12s %10s %14s %12s\n", "drill", "settled_ms", "x_drill1", "behind_ms",
+                "rapid_ms", "rapid/settled", "tail_ms");
+    for (const Row &row : rows) {
+        std::printf("%-8d %12.2f %10.2f %12.2f %10.2f %14.2f %12.2f\n", row.drill, row.settled,
+                    row.settled / base.settled, row.behind, row.rapid, row.rapid / row.settled, row.rapidTail);
+    }
+    std::printf("peak_MB %.1f after %d drills (resident now %.1f MB)\n", statusKilobytes("VmHWM:") / 1024.0,
+                window.drills, statusKilobytes("VmRSS:") / 1024.0);
+}
+
+// N spaced-out clicks: each click, then the views settle. The CPU of the
+// first and the last tenth of the session are compared.
+void runSession(int clicks)
+{
+    Window window;
+    const double start = cpuMs();
+    std::vector<double> perClick;
+    for (int i = 0; i < clicks; ++i) {
+        const double before = cpuMs();
+        window.click();
+        settle();
+        perClick.push_back(cpuMs() - before);
+        if ((i + 1) % 100 == 0)
+            std::fprintf(stderr, "  %d clicks, %.1f s CPU\n", i + 1, (cpuMs() - start) / 1000);
+    }
+    const double total = cpuMs() - start;
+    const std::size_t tenth = std::max<std::size_t>(1, perClick.size() / 10);
+    double first = 0;
+    double last = 0;
+    for (std::size_t i = 0; i < tenth; ++i) {
+        first += perClick[i];
+        last += perClick[perClick.size() - 1 - i];
+    }
+    std::printf("session of %d spaced clicks: %.2f s CPU, %.2f ms per click; last tenth / first tenth %.2f\n",
+                clicks, total / 1000, total / clicks, last / first);
+    std::printf("peak_MB %.1f\n", statusKilobytes("VmHWM:") / 1024.0);
+}
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    std::vector<int> sizes = {1, 100, 500, 1000};
+    int session = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--sizes=", 0) == 0)
+            sizes = parseSizes(arg.substr(8));
+        else if (arg.rfind("--session=", 0) == 0)
+            session = std::stoi(arg.substr(10));
+        else {
+            std::fprintf(stderr, "usage: bench_window [--sizes=1,100,500,1000] [--session=N]\n");
+            return 2;
+        }
+    }
+    if (session > 0)
+        runSession(session);
+    else
+        runSizes(sizes);
     return 0;
 }
