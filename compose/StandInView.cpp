@@ -1,5 +1,6 @@
 #include "StandInView.h"
 
+#include <algorithm>
 #include <cctype>
 #include <vector>
 
@@ -11,13 +12,18 @@ bool isLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 
 } // namespace
 
-int RtfLineCount(std::string_view rtf)
+int RtfLineCount(std::string_view rtf, int limit)
 {
     int breaks = 0;
     bool textSinceBreak = false;
     // For each open group: does it hold text that a view shows?
     std::vector<bool> shown{true};
     bool groupJustOpened = false;
+    // Text after the last break makes one more line: true when that reaches the limit.
+    const auto seeText = [&] {
+        textSinceBreak = true;
+        return breaks + 1 >= limit;
+    };
 
     std::size_t i = 0;
     while (i < rtf.size()) {
@@ -42,8 +48,8 @@ int RtfLineCount(std::string_view rtf)
             continue;
         }
         if (c != '\\') {
-            if (visible)
-                textSinceBreak = true;
+            if (visible && seeText())
+                return limit;
             ++i;
             continue;
         }
@@ -54,8 +60,9 @@ int RtfLineCount(std::string_view rtf)
         if (!isLetter(next)) {
             if (next == '*' && firstInGroup)
                 shown.back() = false;
-            else if (visible && (next == '\\' || next == '{' || next == '}' || next == '\'' || next == '~'))
-                textSinceBreak = true;
+            else if (visible && (next == '\\' || next == '{' || next == '}' || next == '\'' || next == '~')
+                     && seeText())
+                return limit;
             i += next == '\'' ? 4 : 2;
             continue;
         }
@@ -73,13 +80,15 @@ int RtfLineCount(std::string_view rtf)
         if (firstInGroup && (word == "fonttbl" || word == "colortbl" || word == "stylesheet" || word == "info"))
             shown.back() = false;
         else if (visible && word == "par") {
-            ++breaks;
+            if (++breaks >= limit)
+                return limit;
             textSinceBreak = false;
-        } else if (visible && (word == "tab" || word == "emdash" || word == "endash" || word == "bullet"))
-            textSinceBreak = true;
+        } else if (visible && (word == "tab" || word == "emdash" || word == "endash" || word == "bullet")
+                   && seeText())
+            return limit;
         i = end;
     }
-    return breaks + (textSinceBreak ? 1 : 0);
+    return std::min(limit, breaks + (textSinceBreak ? 1 : 0));
 }
 
 } // namespace oxeln::compose

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <string>
+#include <limits>
 #include <string_view>
 
 namespace oxeln::compose {
@@ -9,32 +9,23 @@ namespace oxeln::compose {
 // one for text after the last "\par" (an empty last paragraph does not
 // count). Font and colour tables and "{\*" groups hold no text; escaped
 // "\\", "\{" and "\}" are text, so a literal "\\par" in a title is no break.
-int RtfLineCount(std::string_view rtf);
+// The scan stops as soon as the count reaches limit, which it returns then.
+int RtfLineCount(std::string_view rtf, int limit = std::numeric_limits<int>::max());
 
-// What the drills need of a rich text view without a window: the last RTF
-// given to it and its line count. It starts as a view does at program
-// start, holding one line of blanks (four in the subject view, five in the
-// answer view): one line.
+// What the drills need of a rich text view without a window: its line
+// count, of which they only tell 0, 1 and more. It starts as a view does at
+// program start, holding one line of blanks (four in the subject view, five
+// in the answer view): one line.
 class StandInView
 {
 public:
-
+    // 0, 1, or 2 for two lines or more.
     int lineCount() const { return m_lineCount; }
-    const std::string &rtf() const { return m_rtf; }
 
-    void setRtf(const std::string &rtf)
-    {
-        m_rtf = rtf;
-        m_lineCount = RtfLineCount(rtf);
-    }
-    void clear()
-    {
-        m_rtf.clear();
-        m_lineCount = 0;
-    }
+    void setRtf(std::string_view rtf) { m_lineCount = RtfLineCount(rtf, 2); }
+    void clear() { m_lineCount = 0; }
 
 private:
-    std::string m_rtf;
     int m_lineCount = 1;
 };
 

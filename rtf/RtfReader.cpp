@@ -18,12 +18,19 @@ public:
         const bool undo = document->isUndoRedoEnabled();
         document->setUndoRedoEnabled(false);
         parser.run(data, start);
-        QTextOption option = document->defaultTextOption();
-        option.setTabStopDistance(parser.defTabTwips() * dpi / 1440.0);
-        document->setDefaultTextOption(option);
+        // Setting the option makes the whole document lay out again: only
+        // when the tab stop really changes, not after every drill.
+        const qreal tabStop = parser.defTabTwips() * dpi / 1440.0;
+        if (document->defaultTextOption().tabStopDistance() != tabStop) {
+            QTextOption option = document->defaultTextOption();
+            option.setTabStopDistance(tabStop);
+            document->setDefaultTextOption(option);
+        }
         document->setUndoRedoEnabled(undo);
-        source = data;
-        source.detach(); // compared with later versions: must not be borrowed bytes
+        // Shared with the caller, never copied; borrowed bytes may be gone
+        // by the next call, so they are not kept.
+        QByteArray shared = data;
+        source = shared.data_ptr().isMutable() ? std::move(shared) : QByteArray();
     }
 
     rtf::Parser parser;
@@ -56,11 +63,11 @@ RtfReader::~RtfReader() = default;
 
 bool RtfReader::canResume(const QByteArray &longer) const
 {
-    const qsizetype stop = m_impl->parser.stop();
+    const qsizetype stop = resumeOffset();
     // Reading stops at a "}" followed only by blanks. Were longer blank from
     // stop on, a "}" before stop that was read as a stray brace could be that
     // last one in longer: then only a reading from scratch is right.
-    return m_impl->parser.resumable() && longer.size() > stop
+    return stop >= 0 && longer.size() > stop && m_impl->source.size() > stop
         && QByteArrayView(longer).first(stop) == QByteArrayView(m_impl->source).first(stop)
         && rtf::Tokenizer::hasContentFrom(longer.constData(), longer.size(), stop);
 }
@@ -68,6 +75,17 @@ bool RtfReader::canResume(const QByteArray &longer) const
 void RtfReader::resume(const QByteArray &longer)
 {
     Q_ASSERT(canResume(longer));
+    m_impl->read(longer, m_impl->parser.stop());
+}
+
+qsizetype RtfReader::resumeOffset() const
+{
+    return m_impl->parser.resumable() ? m_impl->parser.stop() : -1;
+}
+
+void RtfReader::resumeKnown(const QByteArray &longer)
+{
+    Q_ASSERT(resumeOffset() >= 0 && longer.size() > resumeOffset());
     m_impl->read(longer, m_impl->parser.stop());
 }
 

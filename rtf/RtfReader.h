@@ -37,7 +37,9 @@ public:
     static void read(const QByteArray &rtf, QTextDocument *document, qreal dpi = 96.0);
 
     // The same, keeping the reader's state for resume(). The document must
-    // not change in between.
+    // not change in between. The text is kept (shared, not copied) to
+    // compare with longer versions; bytes given with QByteArray::fromRawData
+    // are not kept: such a reading goes on only with resumeKnown().
     RtfReader(const QByteArray &rtf, QTextDocument *document, qreal dpi = 96.0);
     ~RtfReader();
     RtfReader(const RtfReader &) = delete;
@@ -48,6 +50,14 @@ public:
     bool canResume(const QByteArray &longer) const;
     // Appends to the document what longer holds beyond the text read.
     void resume(const QByteArray &longer);
+
+    // Where the text read can go on: the offset of its final "}", or -1 when
+    // more input could not continue it exactly there.
+    qsizetype resumeOffset() const;
+    // Appends what longer holds from resumeOffset() on, without comparing:
+    // the caller knows that longer begins with the text read up to there.
+    // longer must be longer than resumeOffset().
+    void resumeKnown(const QByteArray &longer);
 
 private:
     class Impl;

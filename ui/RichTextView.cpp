@@ -15,6 +15,8 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace oxeln {
 
 namespace {
@@ -83,15 +85,34 @@ void RichTextView::contentChanged()
 
 void RichTextView::SetRtfText(const QByteArray &rtf)
 {
+    SetRtfText(rtf, 0, 0);
+}
+
+void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype stable)
+{
     if (plainTextEquals(rtf))
         return;
-    if (m_reader && m_readerSerial == m_serial && m_reader->canResume(rtf)) {
+    bool resume = false;
+    if (m_reader && m_readerSerial == m_serial) {
+        if (stream != 0) {
+            const qsizetype at = stream == m_readerStream ? m_reader->resumeOffset() : -1;
+            resume = at >= 0 && at <= m_readerStable && rtf.size() > at;
+        } else {
+            resume = m_reader->canResume(rtf);
+        }
+    }
+    if (resume) {
         // The same document grown at its end: append the new part in place.
         m_muted = true;
-        m_reader->resume(rtf);
+        if (stream != 0)
+            m_reader->resumeKnown(rtf);
+        else
+            m_reader->resume(rtf);
         m_muted = false;
         ++m_serial;
         m_readerSerial = m_serial;
+        m_readerStream = stream;
+        m_readerStable = stable;
         m_pageLayout.reset();
         // As after a full replacement: caret at the start, top in view.
         moveCursor(QTextCursor::Start);
@@ -118,6 +139,8 @@ void RichTextView::SetRtfText(const QByteArray &rtf)
     installDocument(std::move(document));
     m_reader = std::move(reader);
     m_readerSerial = m_serial;
+    m_readerStream = stream;
+    m_readerStable = stable;
 }
 
 void RichTextView::SetPlainContent(const QString &text)
@@ -183,6 +206,8 @@ QString RichTextView::ContentText() const
 
 int RichTextView::ContentLength() const
 {
+    if (m_lengthSerial == m_serial)
+        return m_length;
     // ContentText().size(), counted without building it.
     const QString text = document()->toRawText();
     qsizetype length = text.size();
@@ -201,7 +226,35 @@ int RichTextView::ContentLength() const
             break;
         }
     }
-    return int(length);
+    m_length = int(length);
+    m_lengthSerial = m_serial;
+    return m_length;
+}
+
+namespace {
+
+// Characters that ContentText() leaves out.
+bool outOfContentText(QChar c)
+{
+    return c == QChar::ObjectReplacementCharacter || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
+}
+
+} // namespace
+
+bool RichTextView::HasContent() const
+{
+    // Any character that ContentText() keeps: for a worksheet, the first
+    // paragraph's text or its break.
+    const QTextDocument *doc = document();
+    const QTextBlock last = doc->lastBlock();
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QString text = block.text();
+        if (std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !outOfContentText(c); }))
+            return true;
+        if (block != last && !outOfContentText(doc->characterAt(block.position() + block.length() - 1)))
+            return true;
+    }
+    return false;
 }
 
 int RichTextView::LineCount() const

@@ -35,10 +35,19 @@ public:
     // Windows-1252 text. An RTF that continues the one shown before (the
     // same worksheet after one more drill) only has its new end appended.
     void SetRtfText(const QByteArray &rtf);
+    // The same for the texts of a stream (a growing document whose every
+    // text begins with the first `stable` bytes of the previous one): when
+    // rtf is a later text of the stream read last and the view was not
+    // changed since, only its new end is read, without comparing the rest.
+    // Nothing of rtf is kept, so it may be borrowed bytes.
+    void SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype stable);
     // Plain text, paragraphs separated by CR LF; empty for an empty view.
     QString ContentText() const;
-    // Length of ContentText(): two per paragraph break.
+    // Length of ContentText(): two per paragraph break. Counted once per
+    // change of content.
     int ContentLength() const;
+    // ContentLength() > 0, found without counting.
+    bool HasContent() const;
     // Lines as laid out, minus one when the last is empty: 0 empty, 1 initial.
     // Exact for a document of at most two paragraphs (lays out just those);
     // for three or more it does no layout and returns the paragraph count,
@@ -100,6 +109,10 @@ private:
     // longer version of the same RTF (the next drill) only appends its end.
     std::unique_ptr<RtfReader> m_reader;
     quint64 m_readerSerial = 0;
+    quint64 m_readerStream = 0;    // the stream read, 0 for none
+    qsizetype m_readerStable = 0;  // its stable bytes in the text read last
+    mutable quint64 m_lengthSerial = 0; // content the cached length was counted for, 0 for none
+    mutable int m_length = 0;
     bool m_muted = false;     // replacing the document: OnChange fires once, afterwards
     quint64 m_serial = 0;     // counts content changes, to know when the page layout is stale
 };

@@ -142,8 +142,8 @@ private:
     int interlineCount() override;
     void setCounterCaption(const std::string &caption) override;
     void hidePreview() override;
-    void setSubjectRtf(const std::string &rtf) override;
-    void setAnswerRtf(const std::string &rtf) override;
+    void setSubjectRtf(const oxeln::DocumentRtf &rtf) override;
+    void setAnswerRtf(const oxeln::DocumentRtf &rtf) override;
 
 public:
     // Controls, named as the program's description names them.

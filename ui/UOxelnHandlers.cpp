@@ -218,14 +218,26 @@ void TForm1::hidePreview()
     ScrollBox1->hidePanel();
 }
 
-void TForm1::setSubjectRtf(const std::string &rtf)
+namespace {
+
+// The view reads the worksheet's own bytes: nothing is copied, and a view
+// that shows the previous text of the stream reads only the new end.
+void setViewRtf(oxeln::RichTextView *view, const oxeln::DocumentRtf &rtf)
 {
-    RxE1->SetRtfText(QByteArray::fromStdString(rtf));
+    const QByteArray bytes = QByteArray::fromRawData(rtf.text.data(), qsizetype(rtf.text.size()));
+    view->SetRtfText(bytes, rtf.stream, qsizetype(rtf.stable));
 }
 
-void TForm1::setAnswerRtf(const std::string &rtf)
+} // namespace
+
+void TForm1::setSubjectRtf(const oxeln::DocumentRtf &rtf)
 {
-    RxE2->SetRtfText(QByteArray::fromStdString(rtf));
+    setViewRtf(RxE1, rtf);
+}
+
+void TForm1::setAnswerRtf(const oxeln::DocumentRtf &rtf)
+{
+    setViewRtf(RxE2, rtf);
 }
 
 // ---- Editing lock and view rules ----------------------------------------------
@@ -242,8 +254,9 @@ void TForm1::ckbEditeClick()
 
 void TForm1::RxE1Change()
 {
+    const bool hasContent = RxE1->HasContent();
     for (QPushButton *output : {btnImprime, btnEnregistre, btnRAZ, btnApercu})
-        output->setEnabled(RxE1->ContentLength() > 0);
+        output->setEnabled(hasContent);
     QCoreApplication::processEvents();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentRtf.h"
+
 #include <string>
 
 namespace oxeln {
@@ -28,9 +30,10 @@ public:
     virtual void hidePreview() = 0;                                 // ScrollBox1
 
     // SetRtfText of RxE1 and RxE2. The subject view's change handler may
-    // process pending events, so a nested drill can run inside this call.
-    virtual void setSubjectRtf(const std::string &rtf) = 0;
-    virtual void setAnswerRtf(const std::string &rtf) = 0;
+    // process pending events, so a nested drill can run inside this call;
+    // rtf.text is only valid until then: a view reads it first.
+    virtual void setSubjectRtf(const DocumentRtf &rtf) = 0;
+    virtual void setAnswerRtf(const DocumentRtf &rtf) = 0;
 };
 
 } // namespace oxeln

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -78,7 +79,7 @@ Key keyOf(const char *bytes) // KeyBytes readable bytes
 struct IndexedTag
 {
     Key key;
-    char rtf[KeyBytes]; // zero padded: copied whole, then the output advances by length
+    char rtf[KeyBytes];
     std::uint8_t length;
     std::uint8_t tagLength; // a tag holding zero bytes has the key of a shorter one
 };
@@ -206,58 +207,22 @@ inline char foldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Output written through a raw pointer into a string grown ahead of need.
+// Output appended to a string: the string grows geometrically by itself, and
+// nothing is written twice (no zero-filled room ahead of the text).
 class Writer
 {
 public:
-    explicit Writer(std::string &out, std::size_t expected) : m_out(out), m_used(out.size())
-    {
-        m_out.resize(m_used + expected);
-        m_p = m_out.data() + m_used;
-        m_limit = m_out.data() + m_out.size();
-    }
-    ~Writer() { m_out.resize(static_cast<std::size_t>(m_p - m_out.data())); }
+    explicit Writer(std::string &out) : m_out(out) {}
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
 
-    void ensure(std::size_t n)
-    {
-        if (static_cast<std::size_t>(m_limit - m_p) < n)
-            grow(n);
-    }
-    void put(const char *bytes, std::size_t n)
-    {
-        ensure(n);
-        std::memcpy(m_p, bytes, n);
-        m_p += n;
-    }
-    void put(std::string_view text) { put(text.data(), text.size()); }
-    void put(char c)
-    {
-        ensure(1);
-        *m_p++ = c;
-    }
-    // A 16-byte block of which only the first n bytes count.
-    void putBlock(const char *block, std::size_t n)
-    {
-        ensure(KeyBytes);
-        std::memcpy(m_p, block, KeyBytes);
-        m_p += n;
-    }
+    void put(const char *bytes, std::size_t n) { m_out.append(bytes, n); }
+    void put(std::string_view text) { m_out.append(text); }
+    void put(char c) { m_out.push_back(c); }
+    std::size_t size() const { return m_out.size(); }
 
 private:
-    void grow(std::size_t n)
-    {
-        const std::size_t used = static_cast<std::size_t>(m_p - m_out.data());
-        m_out.resize(std::max(m_out.size() * 2, used + n + 64));
-        m_p = m_out.data() + used;
-        m_limit = m_out.data() + m_out.size();
-    }
-
     std::string &m_out;
-    std::size_t m_used;
-    char *m_p = nullptr;
-    char *m_limit = nullptr;
 };
 
 // "\fs", the folded tag text with every "te=" taken out (one left-to-right
@@ -314,7 +279,7 @@ void putTag(Writer &out, const char *raw, std::size_t length, const char *inputE
             return;
         }
         if (const IndexedTag *row = Index.find(key, length))
-            out.putBlock(row->rtf, row->length);
+            out.put(row->rtf, row->length);
         return;
     }
     // Only a font size tag can be this long.
@@ -326,16 +291,24 @@ void putTag(Writer &out, const char *raw, std::size_t length, const char *inputE
     }
 }
 
-} // namespace
-
-void AppendMarkupAsRtf(std::string &out, std::string_view markup)
+// Where a conversion can go on: the markup bytes converted for good and
+// the size of their output.
+struct ResumePoint
 {
-    // Plain text dominates documents; tags grow by at most 8/3 and escapes
-    // by 2, and the writer grows the buffer when that is reached.
-    Writer writer(out, RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
-    writer.put(RtfHeader);
+    std::size_t markup;
+    std::size_t output;
+};
 
-    const char *p = markup.data();
+// Converts the body, appending to out. Returns where the conversion may go
+// on when more markup is appended: the end of the input, or the "<" of a
+// tag that the input leaves open (more bytes would change it), with the
+// output's size before that tag.
+ResumePoint appendBody(std::string &out, std::string_view markup)
+{
+    Writer writer(out);
+    ResumePoint resume{markup.size(), 0};
+    const char *const begin = markup.data();
+    const char *p = begin;
     const char *const end = p + markup.size();
     while (p < end) {
         const char *run = p;
@@ -349,6 +322,8 @@ void AppendMarkupAsRtf(std::string &out, std::string_view markup)
         if (c == '<') {
             const char *tagStart = p + 1;
             const char *tagEnd = findTagEnd(tagStart, end);
+            if (tagEnd == end)
+                resume = {static_cast<std::size_t>(p - begin), writer.size()};
             putTag(writer, tagStart, static_cast<std::size_t>(tagEnd - tagStart), end);
             p = tagEnd == end ? end : tagEnd + 1;
         } else if (c == '\\' || c == '{' || c == '}') {
@@ -359,7 +334,26 @@ void AppendMarkupAsRtf(std::string &out, std::string_view markup)
             ++p; // control byte: dropped
         }
     }
-    writer.put('}');
+    if (resume.markup == markup.size())
+        resume.output = writer.size();
+    return resume;
+}
+
+std::uint64_t newStream()
+{
+    static std::atomic<std::uint64_t> next{1};
+    return next++;
+}
+
+} // namespace
+
+void AppendMarkupAsRtf(std::string &out, std::string_view markup)
+{
+    // Plain text dominates documents; tags and escapes grow it a little.
+    out.reserve(out.size() + RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
+    out.append(RtfHeader);
+    appendBody(out, markup);
+    out.push_back('}');
 }
 
 std::string MarkupToRtf(std::string_view markup)
@@ -367,6 +361,51 @@ std::string MarkupToRtf(std::string_view markup)
     std::string out;
     AppendMarkupAsRtf(out, markup);
     return out;
+}
+
+GrowingRtf::GrowingRtf(const GrowingRtf &other)
+    : m_rtf(other.m_rtf), m_markupDone(other.m_markupDone), m_rtfDone(other.m_rtfDone)
+{
+}
+
+GrowingRtf &GrowingRtf::operator=(const GrowingRtf &other)
+{
+    if (this != &other) {
+        m_rtf = other.m_rtf;
+        m_markupDone = other.m_markupDone;
+        m_rtfDone = other.m_rtfDone;
+        m_stream = 0; // a copy goes on on its own: it is not the stream it was copied from
+    }
+    return *this;
+}
+
+void GrowingRtf::restart()
+{
+    std::string().swap(m_rtf); // a new document is small again: give the memory back
+    m_markupDone = 0;
+    m_rtfDone = 0;
+    m_stream = 0;
+}
+
+DocumentRtf GrowingRtf::convert(std::string_view markup)
+{
+    if (markup.size() < m_markupDone)
+        restart(); // not a continuation: convert it whole
+    if (m_stream == 0)
+        m_stream = newStream();
+    if (m_rtfDone == 0) {
+        m_rtf.clear();
+        m_rtf.reserve(RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
+        m_rtf.append(RtfHeader);
+        m_rtfDone = m_rtf.size();
+    } else {
+        m_rtf.resize(m_rtfDone); // drops the "}" and an open tag's conversion
+    }
+    const ResumePoint resume = appendBody(m_rtf, markup.substr(m_markupDone));
+    m_markupDone += resume.markup;
+    m_rtfDone = resume.output;
+    m_rtf.push_back('}');
+    return {m_rtf, m_stream, m_rtfDone};
 }
 
 } // namespace oxeln

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DocumentRtf.h"
+
 #include <string>
 #include <string_view>
 
@@ -17,5 +19,30 @@ std::string MarkupToRtf(std::string_view markup);
 
 // The same, appending to out (which keeps its content).
 void AppendMarkupAsRtf(std::string &out, std::string_view markup);
+
+// The RTF of a markup document that grows at its end, as a worksheet does
+// from drill to drill: each conversion converts only what was appended
+// since the last one, and gives the same bytes as MarkupToRtf of the whole.
+class GrowingRtf
+{
+public:
+    GrowingRtf() = default;
+    // A copy holds the same text but is a stream of its own.
+    GrowingRtf(const GrowingRtf &other);
+    GrowingRtf &operator=(const GrowingRtf &other);
+
+    // The RTF of markup, which must begin with the markup of the previous
+    // call since restart(); a shorter markup is converted whole, on a new
+    // stream. The text stays valid until the next call.
+    DocumentRtf convert(std::string_view markup);
+    // The document was replaced: the next conversion starts a new stream.
+    void restart();
+
+private:
+    std::string m_rtf;            // header + body + "}"
+    std::size_t m_markupDone = 0; // markup converted for good
+    std::size_t m_rtfDone = 0;    // its RTF, header included, in m_rtf
+    std::uint64_t m_stream = 0;   // 0: none yet
+};
 
 } // namespace oxeln

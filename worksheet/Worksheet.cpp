@@ -62,9 +62,12 @@ void Worksheet::MetDebut(DrillHost &host)
         m_referenceCode = std::move(code);
         m_subject = header(m_referenceCode, " - <b>", host);
         m_questions.clear();
+        m_subjectRtf.restart();
     }
-    if (host.answerLineCount() <= 1 && host.answerKeyEnabled())
+    if (host.answerLineCount() <= 1 && host.answerKeyEnabled()) {
         m_answer = header(m_referenceCode, " -<b> CORRIGE - ", host);
+        m_answerRtf.restart();
+    }
 }
 
 void Worksheet::resetCounter(DrillHost &host)
@@ -155,15 +158,12 @@ void Worksheet::runDrill(Drill drill, DrillHost &host)
     const DrillSettings settings = readSettings(host);
     makeLines(drill, settings, host);
 
-    // The subject view's change handler may run another drill inside
+    // Each document converts only what it gained since the last drill. The
+    // subject view's change handler may run another drill inside
     // setSubjectRtf; the answer is converted only once that call is back,
     // so it includes whatever the nested drill appended.
-    {
-        const std::string subjectRtf = MarkupToRtf(m_subject);
-        host.setSubjectRtf(subjectRtf);
-    }
-    const std::string answerRtf = MarkupToRtf(m_answer);
-    host.setAnswerRtf(answerRtf);
+    host.setSubjectRtf(m_subjectRtf.convert(m_subject));
+    host.setAnswerRtf(m_answerRtf.convert(m_answer));
 }
 
 } // namespace oxeln

@@ -2,6 +2,7 @@
 
 #include "Drill.h"
 #include "DrillHost.h"
+#include "MarkupToRtf.h"
 #include "Questions.h"
 #include "RandomSource.h"
 
@@ -73,6 +74,9 @@ private:
     std::string m_referenceCode;
     std::string m_subject;
     std::string m_answer;
+    // Their RTF, converted as they grow.
+    GrowingRtf m_subjectRtf;
+    GrowingRtf m_answerRtf;
     std::int32_t m_counter = 0;
     QuestionList m_questions;
 };

@@ -24,8 +24,8 @@ public:
     int interlineCount() override { return 2; }
     void setCounterCaption(const std::string &) override {}
     void hidePreview() override {}
-    void setSubjectRtf(const std::string &rtf) override { m_subject = rtf; }
-    void setAnswerRtf(const std::string &rtf) override { m_answer = rtf; }
+    void setSubjectRtf(const DocumentRtf &rtf) override { m_subject = rtf.text; }
+    void setAnswerRtf(const DocumentRtf &rtf) override { m_answer = rtf.text; }
 
     std::string m_subject;
     std::string m_answer;

@@ -18,8 +18,12 @@
 #include <QPushButton>
 #include <QThread>
 
+#include <malloc.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
@@ -172,8 +176,20 @@ void runSizes(const std::vector<int> &sizes)
         std::printf("%-8d %12.2f %10.2f %12.2f %10.2f %14.2f %12.2f\n", row.drill, row.settled,
                     row.settled / base.settled, row.behind, row.rapid, row.rapid / row.settled, row.rapidTail);
     }
-    std::printf("peak_MB %.1f after %d drills (resident now %.1f MB)\n", statusKilobytes("VmHWM:") / 1024.0,
-                window.drills, statusKilobytes("VmRSS:") / 1024.0);
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("peak_MB %.1f after %d drills (resident now %.1f MB, heap in use %.1f MB)\n",
+                statusKilobytes("VmHWM:") / 1024.0, window.drills, statusKilobytes("VmRSS:") / 1024.0,
+                double(heap.uordblks + heap.hblkhd) / 1048576.0);
+    std::fflush(stdout);
+    if (qEnvironmentVariableIsSet("OXELN_BENCH_SMAPS")) {
+        QFile in(QStringLiteral("/proc/self/smaps"));
+        QFile out(qEnvironmentVariable("OXELN_BENCH_SMAPS"));
+        if (in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly))
+            out.write(in.readAll());
+    }
+    // For heap profilers: what is still allocated here is what the window holds.
+    if (qEnvironmentVariableIsSet("OXELN_BENCH_EXIT_AT_END"))
+        std::quick_exit(0);
 }
 
 // N spaced-out clicks: each click, then the views settle. The CPU of the

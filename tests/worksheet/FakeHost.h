@@ -61,11 +61,11 @@ public:
     }
     void hidePreview() override { calls.push_back("hidePreview"); }
 
-    void setSubjectRtf(const std::string &rtf) override
+    void setSubjectRtf(const DocumentRtf &rtf) override
     {
         calls.push_back("setSubjectRtf");
-        subjectRtf = rtf;
-        subjectLines = paragraphs(rtf);
+        subjectRtf = rtf.text;
+        subjectLines = paragraphs(subjectRtf);
         ++subjectSets;
         if (onSubjectChange) {
             auto handler = std::move(onSubjectChange);
@@ -73,11 +73,11 @@ public:
             handler();
         }
     }
-    void setAnswerRtf(const std::string &rtf) override
+    void setAnswerRtf(const DocumentRtf &rtf) override
     {
         calls.push_back("setAnswerRtf");
-        answerRtf = rtf;
-        answerLines = paragraphs(rtf);
+        answerRtf = rtf.text;
+        answerLines = paragraphs(answerRtf);
         ++answerSets;
     }
 
