@@ -9,8 +9,11 @@
 #include <QTextDocument>
 #include <QTextFormat>
 
+#include <charconv>
 #include <cmath>
-#include <unordered_map>
+#include <cstring>
+#include <optional>
+#include <vector>
 
 namespace oxeln {
 
@@ -40,6 +43,44 @@ struct FontKey
     QFont::StyleHint hint;
 };
 
+// A growing byte buffer written through a pointer: room(n) hands out n
+// bytes that the caller fills, with no check per byte.
+class Output
+{
+public:
+    char *room(qsizetype n)
+    {
+        if (m_used + n > m_bytes.size())
+            m_bytes.resize(qMax(m_bytes.size() * 2, m_used + n + 4096)); // uninitialised: no zero fill
+        char *at = m_bytes.data() + m_used;
+        m_used += n;
+        return at;
+    }
+    void put(char c) { *room(1) = c; }
+    void put(const char *text, qsizetype n) { std::memcpy(room(n), text, size_t(n)); }
+    template<qsizetype N> void put(const char (&literal)[N]) { put(literal, N - 1); }
+    void putNumber(int value)
+    {
+        char digits[16];
+        const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+        put(digits, end - digits);
+    }
+    // Gives back the last n bytes of room that were not written.
+    void unwind(qsizetype n) { m_used -= n; }
+    qsizetype size() const { return m_used; }
+    QByteArray take()
+    {
+        m_bytes.truncate(m_used);
+        return std::move(m_bytes);
+    }
+
+private:
+    QByteArray m_bytes;
+    qsizetype m_used = 0;
+};
+
+void writeText(Output &out, QStringView text, bool symbol);
+
 class Writer
 {
 public:
@@ -49,68 +90,95 @@ public:
 
 private:
     const RunState &stateFor(int formatIndex);
+    Qt::Alignment alignmentFor(int blockFormatIndex);
     int fontIndex(const QString &family, QFont::StyleHint hint);
     int colorIndex(const QBrush &brush);
     void switchTo(const RunState &next);
-    void writeText(const QString &text, bool symbol);
-    void writeHeader();
+    QByteArray header();
 
     const QTextDocument *m_document;
     qreal m_dpi;
     QList<QTextFormat> m_formats;
-    std::unordered_map<int, RunState> m_states;
+    // Per format index: its run state, and for block formats the alignment.
+    std::vector<std::optional<RunState>> m_states;
+    std::optional<RunState> m_unknownState; // an index outside the format list
+    std::vector<int> m_alignments; // -1: not looked up yet
     QList<FontKey> m_fonts;
     QList<QColor> m_colors; // entry 0, "automatic", is implicit
     RunState m_current;
-    QByteArray m_body;
+    Output m_body;
 };
 
 QByteArray Writer::run()
 {
     m_formats = m_document->allFormats();
-    m_body.reserve(m_document->characterCount() * 2 + 256);
+    m_states.resize(size_t(m_formats.size()));
+    m_alignments.assign(size_t(m_formats.size()), -1);
 
+    // Blocks are walked in order with as few position look-ups as the API
+    // allows (each one searches the document's tree): the text comes from
+    // one copy of the whole, an empty paragraph needs only its mark's
+    // format, a paragraph with text its fragments' lengths and formats.
+    const QString raw = m_document->toRawText(); // every block's text and separator, in order
+    qsizetype blockStart = 0;
     Qt::Alignment currentAlign = Qt::AlignLeft;
     for (QTextBlock block = m_document->begin(); block.isValid(); block = block.next()) {
-        const Qt::Alignment align = block.blockFormat().alignment() & Qt::AlignHorizontal_Mask;
+        const Qt::Alignment align = alignmentFor(block.blockFormatIndex());
         if (align != currentAlign) {
-            m_body += "\\pard";
+            m_body.put("\\pard");
             if (align & Qt::AlignRight)
-                m_body += "\\qr";
+                m_body.put("\\qr");
             else if (align & Qt::AlignHCenter)
-                m_body += "\\qc";
+                m_body.put("\\qc");
             else if (align & Qt::AlignJustify)
-                m_body += "\\qj";
-            m_body += ' ';
+                m_body.put("\\qj");
+            m_body.put(' ');
             currentAlign = align;
         }
         bool empty = true;
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (!fragment.isValid() || fragment.length() == 0)
-                continue;
-            const RunState &state = stateFor(fragment.charFormatIndex());
-            switchTo(state);
-            writeText(fragment.text(), state.symbol);
-            empty = false;
+        const int blockLength = block.length();
+        if (blockLength > 1) {
+            const QStringView text = QStringView(raw).mid(blockStart, blockLength - 1);
+            qsizetype at = 0;
+            for (auto it = block.begin(); !it.atEnd(); ++it) {
+                const QTextFragment fragment = it.fragment();
+                const int length = fragment.isValid() ? fragment.length() : 0;
+                if (length == 0)
+                    continue;
+                const RunState &state = stateFor(fragment.charFormatIndex());
+                switchTo(state);
+                writeText(m_body, text.mid(at, length), state.symbol);
+                at += length;
+                empty = false;
+            }
         }
         // An empty paragraph's height comes from its mark's format.
         if (empty)
             switchTo(stateFor(block.charFormatIndex()));
         if (block.next().isValid())
-            m_body += "\\par\r\n";
+            m_body.put("\\par\r\n");
+        blockStart += blockLength;
     }
+    m_body.put("}\r\n");
 
-    writeHeader();
-    return m_body;
+    const QByteArray head = header();
+    const qsizetype bodySize = m_body.size();
+    QByteArray body = m_body.take();
+    QByteArray whole;
+    whole.resize(head.size() + bodySize);
+    std::memcpy(whole.data(), head.constData(), size_t(head.size()));
+    std::memcpy(whole.data() + head.size(), body.constData(), size_t(bodySize));
+    return whole;
 }
 
-void Writer::writeHeader()
+QByteArray Writer::header()
 {
-    QByteArray head = "{\\rtf1\\ansi\\ansicpg1252\\deff0";
+    Output head;
+    head.put("{\\rtf1\\ansi\\ansicpg1252\\deff0");
     const qreal tab = m_document->defaultTextOption().tabStopDistance();
-    head += "\\deftab" + QByteArray::number(qMax(1, int(std::lround(tab * 1440.0 / m_dpi))));
-    head += "{\\fonttbl";
+    head.put("\\deftab");
+    head.putNumber(qMax(1, int(std::lround(tab * 1440.0 / m_dpi))));
+    head.put("{\\fonttbl");
     if (m_fonts.isEmpty())
         m_fonts.append({m_document->defaultFont().family(), QFont::AnyStyle});
     for (int i = 0; i < m_fonts.size(); ++i) {
@@ -120,32 +188,48 @@ void Writer::writeHeader()
                              : font.hint == QFont::SansSerif ? "\\fswiss"
                                                              : "\\fnil";
         const bool symbol = font.family.compare(u"Symbol", Qt::CaseInsensitive) == 0;
-        head += "{\\f" + QByteArray::number(i) + family + (symbol ? "\\fcharset2 " : "\\fcharset0 ");
-        QByteArray saved;
-        saved.swap(m_body);
-        writeText(font.family, false);
-        saved.swap(m_body);
-        head += saved + ";}";
+        head.put("{\\f");
+        head.putNumber(i);
+        head.put(family, qsizetype(std::strlen(family)));
+        if (symbol)
+            head.put("\\fcharset2 ");
+        else
+            head.put("\\fcharset0 ");
+        writeText(head, font.family, false);
+        head.put(";}");
     }
-    head += "}\r\n{\\colortbl ;";
+    head.put("}\r\n{\\colortbl ;");
     for (const QColor &c : std::as_const(m_colors)) {
-        head += "\\red" + QByteArray::number(c.red()) + "\\green" + QByteArray::number(c.green())
-            + "\\blue" + QByteArray::number(c.blue()) + ';';
+        head.put("\\red");
+        head.putNumber(c.red());
+        head.put("\\green");
+        head.putNumber(c.green());
+        head.put("\\blue");
+        head.putNumber(c.blue());
+        head.put(';');
     }
-    head += "}\r\n\\viewkind4\\uc1\\pard\\plain ";
-    m_body.prepend(head);
-    m_body += "}\r\n";
+    head.put("}\r\n\\viewkind4\\uc1\\pard\\plain ");
+    return head.take();
+}
+
+Qt::Alignment Writer::alignmentFor(int blockFormatIndex)
+{
+    if (blockFormatIndex < 0 || blockFormatIndex >= m_formats.size())
+        return Qt::AlignLeft; // what a default block format holds
+    int &slot = m_alignments[size_t(blockFormatIndex)];
+    if (slot < 0)
+        slot = int(m_formats.at(blockFormatIndex).toBlockFormat().alignment() & Qt::AlignHorizontal_Mask);
+    return Qt::Alignment(slot);
 }
 
 const RunState &Writer::stateFor(int formatIndex)
 {
-    const auto found = m_states.find(formatIndex);
-    if (found != m_states.end())
-        return found->second;
+    const bool known = formatIndex >= 0 && formatIndex < m_formats.size();
+    std::optional<RunState> &slot = known ? m_states[size_t(formatIndex)] : m_unknownState;
+    if (slot)
+        return *slot;
 
-    const QTextCharFormat fmt = formatIndex >= 0 && formatIndex < m_formats.size()
-        ? m_formats.at(formatIndex).toCharFormat()
-        : QTextCharFormat();
+    const QTextCharFormat fmt = known ? m_formats.at(formatIndex).toCharFormat() : QTextCharFormat();
     // Properties the format leaves unset come from the document's font.
     const QFont font = fmt.font().resolve(m_document->defaultFont());
     RunState s;
@@ -166,7 +250,8 @@ const RunState &Writer::stateFor(int formatIndex)
         s.vertical = QTextCharFormat::AlignNormal;
     s.foreColor = colorIndex(fmt.foreground());
     s.backColor = colorIndex(fmt.background());
-    return m_states.emplace(formatIndex, s).first->second;
+    slot = s;
+    return *slot;
 }
 
 int Writer::fontIndex(const QString &family, QFont::StyleHint hint)
@@ -196,51 +281,75 @@ void Writer::switchTo(const RunState &next)
 {
     RunState &cur = m_current;
     const qsizetype before = m_body.size();
-    const auto flag = [this](bool on, const char *set, const char *clear) {
-        m_body += on ? set : clear;
+    const auto flag = [this](bool on, const char *set, qsizetype setLength, const char *clear,
+                             qsizetype clearLength) {
+        if (on)
+            m_body.put(set, setLength);
+        else
+            m_body.put(clear, clearLength);
     };
-    if (next.font != cur.font)
-        m_body += "\\f" + QByteArray::number(next.font);
-    if (next.fontSize != cur.fontSize)
-        m_body += "\\fs" + QByteArray::number(next.fontSize);
-    if (next.bold != cur.bold)
-        flag(next.bold, "\\b", "\\b0");
-    if (next.italic != cur.italic)
-        flag(next.italic, "\\i", "\\i0");
-    if (next.underline != cur.underline)
-        flag(next.underline, "\\ul", "\\ulnone");
-    if (next.strike != cur.strike)
-        flag(next.strike, "\\strike", "\\strike0");
-    if (next.vertical != cur.vertical) {
-        m_body += next.vertical == QTextCharFormat::AlignSuperScript ? "\\super"
-                  : next.vertical == QTextCharFormat::AlignSubScript ? "\\sub"
-                                                                      : "\\nosupersub";
+    if (next.font != cur.font) {
+        m_body.put("\\f");
+        m_body.putNumber(next.font);
     }
-    if (next.foreColor != cur.foreColor)
-        m_body += "\\cf" + QByteArray::number(next.foreColor);
-    if (next.backColor != cur.backColor)
-        m_body += "\\highlight" + QByteArray::number(next.backColor);
+    if (next.fontSize != cur.fontSize) {
+        m_body.put("\\fs");
+        m_body.putNumber(next.fontSize);
+    }
+    if (next.bold != cur.bold)
+        flag(next.bold, "\\b", 2, "\\b0", 3);
+    if (next.italic != cur.italic)
+        flag(next.italic, "\\i", 2, "\\i0", 3);
+    if (next.underline != cur.underline)
+        flag(next.underline, "\\ul", 3, "\\ulnone", 7);
+    if (next.strike != cur.strike)
+        flag(next.strike, "\\strike", 7, "\\strike0", 8);
+    if (next.vertical != cur.vertical) {
+        if (next.vertical == QTextCharFormat::AlignSuperScript)
+            m_body.put("\\super");
+        else if (next.vertical == QTextCharFormat::AlignSubScript)
+            m_body.put("\\sub");
+        else
+            m_body.put("\\nosupersub");
+    }
+    if (next.foreColor != cur.foreColor) {
+        m_body.put("\\cf");
+        m_body.putNumber(next.foreColor);
+    }
+    if (next.backColor != cur.backColor) {
+        m_body.put("\\highlight");
+        m_body.putNumber(next.backColor);
+    }
     if (m_body.size() != before)
-        m_body += ' ';
+        m_body.put(' ');
     cur = next;
 }
 
-void Writer::writeText(const QString &text, bool symbol)
+void writeText(Output &out, QStringView text, bool symbol)
 {
+    // At most 8 bytes per character ("\u-32768?"): room for all of it at
+    // once, then only what was written counts.
+    char *const start = out.room(text.size() * 8);
+    char *p = start;
     for (const QChar ch : text) {
         const char16_t c = ch.unicode();
         if (c >= 0x20 && c < 0x80 && !symbol) {
             if (c == '\\' || c == '{' || c == '}')
-                m_body += '\\';
-            m_body += char(c);
+                *p++ = '\\';
+            *p++ = char(c);
             continue;
         }
+        const auto put = [&p](const char *literal) {
+            const size_t n = std::strlen(literal);
+            std::memcpy(p, literal, n);
+            p += n;
+        };
         switch (c) {
-        case u'\t': m_body += "\\tab "; continue;
-        case QChar::LineSeparator: m_body += "\\line "; continue;
-        case 0x00A0: m_body += "\\~"; continue;
-        case 0x00AD: m_body += "\\-"; continue;
-        case 0x2011: m_body += "\\_"; continue;
+        case u'\t': put("\\tab "); continue;
+        case QChar::LineSeparator: put("\\line "); continue;
+        case 0x00A0: put("\\~"); continue;
+        case 0x00AD: put("\\-"); continue;
+        case 0x2011: put("\\_"); continue;
         default: break;
         }
         if (c < 0x20 || c == 0xFFFC || c == 0xFDD0 || c == 0xFDD1)
@@ -251,21 +360,26 @@ void Writer::writeText(const QString &text, bool symbol)
                          : c >= 0xF020 && c <= 0xF0FF ? (c & 0xFF)
                                                        : -1;
         if (byte == '\\' || byte == '{' || byte == '}') {
-            m_body += '\\';
-            m_body += char(byte);
+            *p++ = '\\';
+            *p++ = char(byte);
         } else if (byte >= 0x80) {
             static constexpr char kHex[] = "0123456789abcdef";
-            m_body += "\\'";
-            m_body += kHex[byte >> 4];
-            m_body += kHex[byte & 15];
+            *p++ = '\\';
+            *p++ = '\'';
+            *p++ = kHex[byte >> 4];
+            *p++ = kHex[byte & 15];
         } else if (byte >= 0x20) {
-            m_body += char(byte);
+            *p++ = char(byte);
         } else {
             // Outside Windows-1252: the Unicode value, signed 16-bit, then
             // the one fallback character that \uc1 tells readers to skip.
-            m_body += "\\u" + QByteArray::number(int(std::int16_t(c))) + '?';
+            *p++ = '\\';
+            *p++ = 'u';
+            p = std::to_chars(p, p + 6, int(std::int16_t(c))).ptr;
+            *p++ = '?';
         }
     }
+    out.unwind(text.size() * 8 - (p - start));
 }
 
 } // namespace
