@@ -64,11 +64,18 @@ std::unique_ptr<QTextDocument> RichTextView::newDocument() const
 void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
 {
     m_reader.reset();
-    // The view owns its document as a child; setDocument deletes the old one.
+    // The view owns its documents as children. setDocument does not delete
+    // the one it replaces: left alone, every replaced worksheet would stay
+    // in memory, laid out, until the view goes.
+    // (It deletes only the document it made itself, at the start.)
+    QTextDocument *old = QTextEdit::document();
+    const bool ours = old && old->parent() == this;
     document->setParent(this);
     m_muted = true;
     setDocument(document.release());
     m_muted = false;
+    if (ours)
+        delete old;
     ++m_serial;
     m_pageLayout.reset();
     emit OnChange();
