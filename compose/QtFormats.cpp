@@ -3,13 +3,17 @@
 #include "AppError.h"
 #include "MarkupToRtf.h"
 #include "Printing.h"
-#include "RichTextView.h"
 #include "RtfCodePage.h"
+#include "RtfReader.h"
+#include "ViewDocument.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QPageSize>
 #include <QPrinter>
+#include <QScreen>
+#include <QTextDocument>
 
 #include <cstdio>
 
@@ -17,21 +21,31 @@ namespace oxeln::compose {
 
 namespace {
 
-void loadView(RichTextView &view, const std::string &markup)
+// What a rich text view of the window would hold: its document read from
+// the document's RTF, at the screen's resolution.
+qreal viewDpi()
 {
-    view.SetRtfText(QByteArray::fromStdString(MarkupToRtf(markup)));
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchX() : 96.0;
+}
+
+std::unique_ptr<QTextDocument> loadDocument(const std::string &markup)
+{
+    auto document = NewViewDocument(ViewFont(), viewDpi());
+    const std::string rtf = MarkupToRtf(markup);
+    RtfReader::read(QByteArray::fromRawData(rtf.data(), qsizetype(rtf.size())), document.get(), viewDpi());
+    return document;
 }
 
 bool writePdf(const std::string &path, const std::string &markup)
 {
-    RichTextView view;
-    loadView(view, markup);
+    const auto document = loadDocument(markup);
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QFile::decodeName(path.c_str()));
     printer.setPageSize(QPageSize(QPageSize::A4));
     try {
-        PrintDocument(printer, view, QFileInfo(printer.outputFileName()).completeBaseName());
+        PrintDocument(printer, *document, viewDpi(), QFileInfo(printer.outputFileName()).completeBaseName());
     } catch (const AppError &) {
         return false;
     }
@@ -40,9 +54,7 @@ bool writePdf(const std::string &path, const std::string &markup)
 
 bool writeText(const std::string &path, const std::string &markup)
 {
-    RichTextView view;
-    loadView(view, markup);
-    const QByteArray bytes = cp1252::encode(view.ContentText());
+    const QByteArray bytes = cp1252::encode(ContentText(*loadDocument(markup)));
     // Unbuffered, so that a short write shows in write()'s result.
     QFile file(QFile::decodeName(path.c_str()));
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)

@@ -6,10 +6,10 @@
 
 namespace oxeln::compose {
 
-// "pdf": each document laid out by a rich text view and printed page by
-// page, as the "Imprimer" button does, to an A4 PDF file.
+// "pdf": each document read as a rich text view reads it and printed page
+// by page, as the "Imprimer" button does, to an A4 PDF file.
 // "txt": the view's plain text in Windows-1252, paragraphs ending in CR LF.
-// Both need a QApplication.
+// Both need a QGuiApplication (fonts, the printer).
 std::vector<OutputFormat> qtFormats();
 
 // The composer shows no window: without a chosen platform it runs offscreen,

@@ -9,7 +9,7 @@
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    // The rich text views behind "pdf" and "txt" need an application; it
+    // The documents and the printer behind "pdf" and "txt" need an application; it
     // sees none of the composer's arguments.
     oxeln::compose::prepareHeadlessQt();
     int qtArgc = 1;

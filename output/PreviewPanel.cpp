@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -92,8 +93,9 @@ PreviewPanel::~PreviewPanel()
         m_floatWindow->deleteLater();
 }
 
-void PreviewPanel::preview(RichTextView &subject)
+void PreviewPanel::preview(const QTextDocument &subject, qreal sourceDpi)
 {
+    const QPointer<const QTextDocument> alive(&subject);
     if (!CanWriteWorkDir())
         return;
     QFile::remove(kPage0);
@@ -102,8 +104,8 @@ void PreviewPanel::preview(RichTextView &subject)
     m_image2->clear();
     QCoreApplication::processEvents();
 
-    if (CanWriteWorkDir())
-        RenderPagesToEmf(subject, QStringLiteral("Temp"));
+    if (alive && CanWriteWorkDir())
+        RenderPagesToEmf(subject, sourceDpi, QStringLiteral("Temp"));
     QCoreApplication::processEvents();
 
     // A page that could not be made again leaves an earlier file of its

@@ -4,11 +4,11 @@
 #include <QScrollArea>
 
 class QLabel;
+class QTextDocument;
 
 namespace oxeln {
 
 class PageImage;
-class RichTextView;
 
 // The page preview panel ScrollBox1: "Page 1" and "Page 2" as pictures of
 // the first two pages of the subject. Hidden at start; the preview floats
@@ -26,12 +26,14 @@ public:
     explicit PreviewPanel(QWidget *parent = nullptr);
     ~PreviewPanel() override;
 
-    // "A": renders the subject's first two pages into Temp0.svg and
+    // "A": renders the subject's first two pages (the subject view's
+    // document; sourceDpi is the view's resolution) into Temp0.svg and
     // Temp1.svg in the current directory, loads them and shows the panel.
     // Does nothing when the current directory cannot be written. Throws
     // AppError with the printer messages when there is no printer; the old
-    // page files are then gone and the pictures empty.
-    void preview(RichTextView &subject);
+    // page files are then gone and the pictures empty. Events run before the
+    // pages are made: a subject replaced meanwhile is not rendered.
+    void preview(const QTextDocument &subject, qreal sourceDpi);
 
     // Hides the panel, and its window when it floats.
     void hidePanel();

@@ -1,11 +1,13 @@
 #include "Printing.h"
 
 #include "AppError.h"
-#include "RichTextView.h"
+#include "RtfPageLayout.h"
 
 #include <QAbstractPrintDialog>
 #include <QCoreApplication>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrintEngine>
@@ -102,10 +104,26 @@ public:
     }
 };
 
-void releaseLayout(RichTextView &view)
+void releaseLayout(const QTextDocument &document)
 {
-    QRect none;
-    view.FormatRange(nullptr, nullptr, none, none, 0, false);
+    ReleasePageLayout(document);
+}
+
+void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
+              bool keepLayout);
+
+// The current printer, checked before a job starts on it.
+QPrinter &currentPrinterForJob()
+{
+    if (s_jobOpen)
+        throw jobAlreadyOpen();
+    QPrinter &printer = CurrentPrinter();
+    // A queue removed since it was chosen would swallow the job without a
+    // word: the spooler's answer never reaches us.
+    if (printer.outputFormat() == QPrinter::NativeFormat
+        && !QPrinterInfo::availablePrinterNames().contains(printer.printerName()))
+        throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
+    return printer;
 }
 
 } // namespace
@@ -129,49 +147,76 @@ void ResetCurrentPrinter()
     currentPrinterSlot().reset();
 }
 
-QRect PrintableAreaTwips(const QPrinter &printer)
+QRect PrintableAreaTwips(const QPaintDevice &device)
 {
-    return QRect(0, 0, printer.width() * 1440 / printer.logicalDpiX(),
-                 printer.height() * 1440 / printer.logicalDpiY());
+    return QRect(0, 0, device.width() * 1440 / device.logicalDpiX(), device.height() * 1440 / device.logicalDpiY());
 }
 
-void PrintDocument(RichTextView &view, const QString &title)
+void PrintDocument(const QTextDocument &document, qreal sourceDpi, const QString &title)
+{
+    PrintDocument(currentPrinterForJob(), document, sourceDpi, title);
+}
+
+void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                   const QString &title)
+{
+    printJob(device, document, sourceDpi, title, false);
+}
+
+namespace {
+
+// copies jobs, each on the device that deviceForJob gives when it starts.
+// A document that its view replaced during a job (events run between
+// pages) has no more copies to print.
+template<typename DeviceForJob>
+void printCopies(DeviceForJob deviceForJob, const QTextDocument &document, qreal sourceDpi, const QString &title,
+                 int copies)
+{
+    const QPointer<const QTextDocument> alive(&document);
+    const auto release = qScopeGuard([&] {
+        if (alive)
+            releaseLayout(document);
+    });
+    for (int copy = 0; copy < copies && alive; ++copy)
+        printJob(deviceForJob(), document, sourceDpi, title, true);
+}
+
+void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
+              bool keepLayout)
 {
     if (s_jobOpen)
         throw jobAlreadyOpen();
-    QPrinter &printer = CurrentPrinter();
-    // A queue removed since it was chosen would swallow the job without a
-    // word: the spooler's answer never reaches us.
-    if (printer.outputFormat() == QPrinter::NativeFormat
-        && !QPrinterInfo::availablePrinterNames().contains(printer.printerName()))
-        throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
-    PrintDocument(printer, view, title);
-}
-
-void PrintDocument(QPrinter &printer, RichTextView &view, const QString &title)
-{
-    if (s_jobOpen)
-        throw jobAlreadyOpen();
-    keepWholeDocument(printer);
-    printer.setDocName(title);
+    if (auto *printer = dynamic_cast<QPrinter *>(&device)) {
+        keepWholeDocument(*printer);
+        printer->setDocName(title);
+    } else if (auto *pdf = dynamic_cast<QPdfWriter *>(&device)) {
+        pdf->setTitle(title);
+    }
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&device))
         throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
     s_jobOpen = true;
+    // Events run between pages: the view may replace its document meanwhile.
+    const QPointer<const QTextDocument> alive(&document);
     const auto endJob = qScopeGuard([&] {
         painter.end();
-        releaseLayout(view);
+        if (alive && !keepLayout)
+            releaseLayout(document);
         s_jobOpen = false;
     });
 
-    const QRect page = PrintableAreaTwips(printer);
-    // Positions count one per paragraph break.
-    const int end = view.document()->characterCount() - 1;
-    releaseLayout(view);
+    const QRect page = PrintableAreaTwips(device);
+    // Copies keep the pages laid out by the one before: the layout is the
+    // document's, for this device and width, and is made again if either
+    // changed in between.
+    if (!keepLayout)
+        releaseLayout(document);
     int position = 0;
-    for (;;) {
+    while (alive) {
+        // Positions count one per paragraph break.
+        const int end = document.characterCount() - 1;
         QRect layout = page;
-        const int next = view.FormatRange(&painter, &printer, layout, page, position, true);
+        const int next = FormatRange(&painter, &device, document, sourceDpi, layout, position, true);
         // -1 is a failure; no progress means not even one line fits a page:
         // either way the job ends with what is printed, instead of looping.
         if (next < 0 || next <= position || next >= end)
@@ -179,21 +224,31 @@ void PrintDocument(QPrinter &printer, RichTextView &view, const QString &title)
         position = next;
         // Repaints and clicks go on while the job spools.
         QCoreApplication::processEvents();
-        printer.newPage();
+        if (!alive)
+            break;
+        device.newPage();
     }
 }
 
-void PrintWorksheet(RichTextView &subject, RichTextView &answer, int subjectCopies, int answerCopies,
-                    bool answerKeyEnabled)
+} // namespace
+
+void PrintCopies(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                 const QString &title, int copies)
 {
-    if (subject.LineCount() < 1)
+    printCopies([&device]() -> QPagedPaintDevice & { return device; }, document, sourceDpi, title, copies);
+}
+
+void PrintWorksheet(const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
+                    int subjectCopies, int answerCopies, bool answerKeyEnabled)
+{
+    // No line at all: a single empty paragraph.
+    if (subject.isEmpty())
         return;
-    for (int copy = 0; copy < subjectCopies; ++copy)
-        PrintDocument(subject, QStringLiteral("Sujet"));
-    if (!answerKeyEnabled)
-        return;
-    for (int copy = 0; copy < answerCopies; ++copy)
-        PrintDocument(answer, QStringLiteral("Corrigé"));
+    const QPointer<const QTextDocument> answerAlive(&answer);
+    const auto currentPrinter = []() -> QPagedPaintDevice & { return currentPrinterForJob(); };
+    printCopies(currentPrinter, subject, sourceDpi, QStringLiteral("Sujet"), subjectCopies);
+    if (answerKeyEnabled && answerAlive)
+        printCopies(currentPrinter, answer, sourceDpi, QStringLiteral("Corrigé"), answerCopies);
 }
 
 void ChooseCurrentPrinter(QWidget *parent)

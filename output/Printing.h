@@ -3,12 +3,13 @@
 #include <QRect>
 #include <QString>
 
+class QPagedPaintDevice;
+class QPaintDevice;
 class QPrinter;
+class QTextDocument;
 class QWidget;
 
 namespace oxeln {
-
-class RichTextView;
 
 // The process-wide current printer, shared by printing and preview. Found
 // from the system's default printer on first use (HighResolution) and
@@ -20,25 +21,36 @@ QPrinter &CurrentPrinter();
 // default again.
 void ResetCurrentPrinter();
 
-// The whole printable area of printer, in twips: (0, 0, printable width
-// x 1440 / dpi, printable height x 1440 / dpi), integer divisions.
-QRect PrintableAreaTwips(const QPrinter &printer);
+// The whole printable area of a printer (or any page device), in twips:
+// (0, 0, printable width x 1440 / dpi, printable height x 1440 / dpi),
+// integer divisions.
+QRect PrintableAreaTwips(const QPaintDevice &device);
 
-// Prints the whole content of view as one job named title on the current
-// printer. Throws AppError "Imprimante sélectionnée incorrecte" when the
-// printer cannot be opened and "Impression en cours" when another job is
-// still open (pending events are processed between pages, so a click can
-// arrive in the middle of a job).
-void PrintDocument(RichTextView &view, const QString &title);
+// Prints the whole document (a view's content; sourceDpi is the view's
+// resolution) as one job named title on the current printer. Throws
+// AppError "Imprimante sélectionnée incorrecte" when the printer cannot be
+// opened and "Impression en cours" when another job is still open (pending
+// events are processed between pages, so a click can arrive in the middle
+// of a job; a document deleted meanwhile ends the job).
+void PrintDocument(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
-// The same onto the given printer (a PDF file printer, for instance).
-void PrintDocument(QPrinter &printer, RichTextView &view, const QString &title);
+// The same onto the given page device: a printer (a PDF file printer, for
+// instance) or a QPdfWriter, whose page layout and margins it keeps. The
+// title names the printer's job or the PDF file's document.
+void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                   const QString &title);
+
+// copies jobs of the document one after the other on device, as PrintDocument
+// makes each; the pages are laid out once for all of them (for documents of
+// a few thousand paragraphs: longer ones are laid out a few pages at a time).
+void PrintCopies(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                 const QString &title, int copies);
 
 // "Imprimer": subjectCopies jobs "Sujet" of subject, then, when the answer
 // key is enabled, answerCopies jobs "Corrigé" of answer. An empty subject
-// (LineCount below 1) prints nothing at all. The first error ends it.
-void PrintWorksheet(RichTextView &subject, RichTextView &answer, int subjectCopies, int answerCopies,
-                    bool answerKeyEnabled);
+// (no line) prints nothing at all. The first error ends it.
+void PrintWorksheet(const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
+                    int subjectCopies, int answerCopies, bool answerKeyEnabled);
 
 // "CI": the printer dialog on the current printer; a confirmed choice
 // (printer, its settings, copy count) becomes the current printer.

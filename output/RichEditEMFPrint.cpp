@@ -1,12 +1,14 @@
 #include "RichEditEMFPrint.h"
 
 #include "Printing.h"
-#include "RichTextView.h"
+#include "RtfPageLayout.h"
+#include "ViewDocument.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgGenerator>
+#include <QTextDocument>
 
 namespace oxeln {
 
@@ -14,10 +16,9 @@ namespace {
 
 constexpr int kMaxPages = 2;
 
-void releaseLayout(RichTextView &view)
+void releaseLayout(const QTextDocument &document)
 {
-    QRect none;
-    view.FormatRange(nullptr, nullptr, none, none, 0, false);
+    ReleasePageLayout(document);
 }
 
 } // namespace
@@ -28,37 +29,38 @@ bool CanWriteWorkDir()
     return probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
-QRect PageFrame(const QPrinter &printer)
+QRect PageFrame(const QPaintDevice &printer)
 {
     return QRect(0, 0, printer.widthMM() * 100, printer.heightMM() * 100);
 }
 
-void RenderPagesToEmf(RichTextView &view, const QString &baseName)
+void RenderPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QString &baseName)
 {
-    RenderPagesToEmf(CurrentPrinter(), view, baseName);
+    RenderPagesToEmf(CurrentPrinter(), document, sourceDpi, baseName);
 }
 
-void RenderPagesToEmf(QPrinter &printer, RichTextView &view, const QString &baseName)
+void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qreal sourceDpi,
+                      const QString &baseName)
 {
-    // The loop bound counts two per paragraph break while positions count
-    // one, so a short subject with several paragraphs gets a blank second page.
-    const int length = view.ContentLength();
+    // The loop bound is ContentLength, which counts two per paragraph break
+    // while positions count one, so a short subject with several paragraphs
+    // gets a blank second page.
     const QRect frame = PageFrame(printer);
-    releaseLayout(view);
+    releaseLayout(document);
     int position = 0;
-    for (int page = 0; position < length && page < kMaxPages; ++page) {
+    for (int page = 0; page < kMaxPages && ContentLengthExceeds(document, position); ++page) {
         const QString fileName = baseName + QString::number(page) + QStringLiteral(".svg");
-        const int next = RenderPageToEmf(&printer, fileName, frame, view, position);
+        const int next = RenderPageToEmf(&printer, fileName, frame, document, sourceDpi, position);
         // A file that cannot be made, a failure or no progress ends the pages.
         if (next <= position)
             break;
         position = next;
     }
-    releaseLayout(view);
+    releaseLayout(document);
 }
 
-int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame, RichTextView &view,
-                    int start)
+int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame,
+                    const QTextDocument &document, qreal sourceDpi, int start)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -80,7 +82,7 @@ int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRec
     const QRect twips(frame.left() * 1440 / 2540, frame.top() * 1440 / 2540, frame.width() * 1440 / 2540,
                       frame.height() * 1440 / 2540);
     QRect layout = twips;
-    const int next = view.FormatRange(&painter, reference, layout, twips, start, true);
+    const int next = FormatRange(&painter, reference, document, sourceDpi, layout, start, true);
     painter.end();
     return next;
 }

@@ -4,11 +4,9 @@
 #include <QString>
 
 class QPaintDevice;
-class QPrinter;
+class QTextDocument;
 
 namespace oxeln {
-
-class RichTextView;
 
 // Page files of the preview. They keep their historical "Emf" names, but
 // each page is written as an SVG file (baseName + index + ".svg").
@@ -19,20 +17,22 @@ bool CanWriteWorkDir();
 
 // The page frame of a page file: the printable area of printer in
 // hundredths of a millimetre, (0, 0, width mm x 100, height mm x 100).
-QRect PageFrame(const QPrinter &printer);
+QRect PageFrame(const QPaintDevice &printer);
 
-// Writes at most two page files of view, baseName + "0.svg" and
-// baseName + "1.svg", laid out for the current printer. Throws AppError
-// with the printer messages when there is no printer.
-void RenderPagesToEmf(RichTextView &view, const QString &baseName);
+// Writes at most two page files of document (a view's content; sourceDpi
+// is the view's resolution), baseName + "0.svg" and baseName + "1.svg",
+// laid out for the current printer. Lays out only what the two pages hold.
+// Throws AppError with the printer messages when there is no printer.
+void RenderPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QString &baseName);
 // The same with printer as reference device.
-void RenderPagesToEmf(QPrinter &printer, RichTextView &view, const QString &baseName);
+void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qreal sourceDpi,
+                      const QString &baseName);
 
 // Writes one page file holding the document from start on, laid out with the
 // measures of reference in the page frame (hundredths of a millimetre).
 // Returns the first position that did not fit (FormatRange's result), or
 // start when the file cannot be created.
 int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame,
-                    RichTextView &view, int start);
+                    const QTextDocument &document, qreal sourceDpi, int start);
 
 } // namespace oxeln

@@ -1,7 +1,7 @@
 #include "Saving.h"
 
-#include "RichTextView.h"
 #include "RtfCodePage.h"
+#include "ViewDocument.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -55,7 +55,7 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
     return dialog.selectedFiles().constFirst();
 }
 
-void SaveWorksheet(QWidget *parent, RichTextView &subject, RichTextView &answer,
+void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
                    const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose)
 {
     const QString chosen = choose(parent, initialDir, ProposedFileName(referenceCode));
@@ -66,8 +66,8 @@ void SaveWorksheet(QWidget *parent, RichTextView &subject, RichTextView &answer,
     const QString subjectFile = QFileInfo(SubjectFileName(chosen)).absoluteFilePath();
     QDir::setCurrent(QFileInfo(subjectFile).absolutePath());
 
-    subject.WriteToFile(subjectFile);
-    answer.WriteToFile(AnswerFileName(subjectFile));
+    WriteDocumentFile(subjectFile, subject, sourceDpi);
+    WriteDocumentFile(AnswerFileName(subjectFile), answer, sourceDpi);
 }
 
 } // namespace oxeln

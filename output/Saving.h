@@ -5,11 +5,10 @@
 #include <functional>
 #include <string>
 
+class QTextDocument;
 class QWidget;
 
 namespace oxeln {
-
-class RichTextView;
 
 // The name the save dialog proposes: the reference code (Windows-1252) with
 // its first "Ref " replaced by "Ent_Rel", then ".rtf".
@@ -33,11 +32,12 @@ using SaveChooser =
 // filter, no default extension, no question before replacing a file.
 QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString &proposedName);
 
-// "Enregistrer": asks for a name, then writes the subject view to it and the
-// answer view beside it (always, even empty or with the answer key off).
-// Afterwards the current directory is the chosen file's folder. Throws the
-// views' AppError; a subject that fails writes no answer file.
-void SaveWorksheet(QWidget *parent, RichTextView &subject, RichTextView &answer,
+// "Enregistrer": asks for a name, then writes the subject view's document
+// to it and the answer view's beside it (always, even empty or with the
+// answer key off); sourceDpi is the views' resolution. Afterwards the
+// current directory is the chosen file's folder. Throws WriteDocumentFile's
+// AppError; a subject that fails writes no answer file.
+void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
                    const std::string &referenceCode, const QString &initialDir,
                    const SaveChooser &choose = RunSaveDialog);
 

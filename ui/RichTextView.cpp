@@ -1,41 +1,21 @@
 #include "RichTextView.h"
 
-#include "AppError.h"
 #include "RtfCodePage.h"
 #include "RtfPageLayout.h"
 #include "RtfReader.h"
-#include "RtfWriter.h"
+#include "ViewDocument.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QFileInfo>
-#include <QPainter>
-#include <QSaveFile>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 
-#include <algorithm>
-
 namespace oxeln {
-
-namespace {
-
-constexpr int kDefaultTabTwips = 2880; // until an RTF document names its own
-
-} // namespace
-
-struct RichTextView::PageLayout : RtfPageLayout
-{
-    using RtfPageLayout::RtfPageLayout;
-};
 
 RichTextView::RichTextView(QWidget *parent) : QTextEdit(parent)
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(11);
-    setFont(font);
+    setFont(ViewFont());
     setLineWrapMode(QTextEdit::WidgetWidth);
     setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -51,14 +31,7 @@ RichTextView::~RichTextView() = default;
 
 std::unique_ptr<QTextDocument> RichTextView::newDocument() const
 {
-    auto document = std::make_unique<QTextDocument>();
-    document->setDefaultFont(font());
-    document->setDocumentMargin(0);
-    QTextOption option = document->defaultTextOption();
-    option.setWrapMode(wordWrapMode());
-    option.setTabStopDistance(kDefaultTabTwips * logicalDpiX() / 1440.0);
-    document->setDefaultTextOption(option);
-    return document;
+    return NewViewDocument(font(), logicalDpiX());
 }
 
 void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
@@ -77,7 +50,6 @@ void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
     if (ours)
         delete old;
     ++m_serial;
-    m_pageLayout.reset();
     emit OnChange();
 }
 
@@ -120,7 +92,6 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
         m_readerSerial = m_serial;
         m_readerStream = stream;
         m_readerStable = stable;
-        m_pageLayout.reset();
         // As after a full replacement: caret at the start, top in view.
         moveCursor(QTextCursor::Start);
         emit OnChange();
@@ -191,77 +162,21 @@ bool RichTextView::plainTextEquals(const QByteArray &text) const
 
 QString RichTextView::ContentText() const
 {
-    QString text = document()->toRawText();
-    QString out;
-    out.reserve(text.size() + document()->blockCount());
-    for (const QChar c : std::as_const(text)) {
-        switch (c.unicode()) {
-        case QChar::ParagraphSeparator:
-        case QChar::LineSeparator:
-            out += QLatin1String("\r\n");
-            break;
-        case QChar::ObjectReplacementCharacter:
-        case 0xFDD0: // frame marks of pasted tables
-        case 0xFDD1:
-            break;
-        default:
-            out += c;
-        }
-    }
-    return out;
+    return oxeln::ContentText(*document());
 }
 
 int RichTextView::ContentLength() const
 {
-    if (m_lengthSerial == m_serial)
-        return m_length;
-    // ContentText().size(), counted without building it.
-    const QString text = document()->toRawText();
-    qsizetype length = text.size();
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case QChar::ParagraphSeparator:
-        case QChar::LineSeparator:
-            ++length;
-            break;
-        case QChar::ObjectReplacementCharacter:
-        case 0xFDD0:
-        case 0xFDD1:
-            --length;
-            break;
-        default:
-            break;
-        }
+    if (m_lengthSerial != m_serial) {
+        m_length = oxeln::ContentLength(*document());
+        m_lengthSerial = m_serial;
     }
-    m_length = int(length);
-    m_lengthSerial = m_serial;
     return m_length;
 }
 
-namespace {
-
-// Characters that ContentText() leaves out.
-bool outOfContentText(QChar c)
-{
-    return c == QChar::ObjectReplacementCharacter || c.unicode() == 0xFDD0 || c.unicode() == 0xFDD1;
-}
-
-} // namespace
-
 bool RichTextView::HasContent() const
 {
-    // Any character that ContentText() keeps: for a worksheet, the first
-    // paragraph's text or its break.
-    const QTextDocument *doc = document();
-    const QTextBlock last = doc->lastBlock();
-    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
-        const QString text = block.text();
-        if (std::any_of(text.cbegin(), text.cend(), [](QChar c) { return !outOfContentText(c); }))
-            return true;
-        if (block != last && !outOfContentText(doc->characterAt(block.position() + block.length() - 1)))
-            return true;
-    }
-    return false;
+    return oxeln::HasContent(*document());
 }
 
 int RichTextView::LineCount() const
@@ -320,40 +235,14 @@ void RichTextView::PlaceCaret(int position)
 
 void RichTextView::WriteToFile(const QString &path) const
 {
-    const bool plain = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
-    const QByteArray bytes = plain ? cp1252::encode(ContentText())
-                                   : RtfWriter::write(document(), logicalDpiX());
-    // Written beside the target and renamed over it at the end, so a failed
-    // write leaves any earlier file as it was. Unbuffered: a buffered write
-    // that fails only when flushed goes unnoticed by commit(), which would
-    // then put a truncated file in place.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        throw AppError(QStringLiteral("Impossible de créer le fichier %1").arg(path));
-    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError || !file.commit())
-        throw AppError(QStringLiteral("Erreur à l'enregistrement du flux"));
+    WriteDocumentFile(path, *document(), logicalDpiX());
 }
 
 int RichTextView::FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
                               const QRect &pageTwips, int first, bool render)
 {
     Q_UNUSED(pageTwips);
-    if (!target) {
-        m_pageLayout.reset();
-        return 0;
-    }
-    if (!reference)
-        reference = target->device();
-    if (!reference || reference->logicalDpiX() <= 0 || reference->logicalDpiY() <= 0
-        || layoutTwips.width() <= 0) {
-        return -1;
-    }
-    if (!m_pageLayout || !m_pageLayout->matches(reference, layoutTwips.width(), m_serial)) {
-        m_pageLayout.reset();
-        m_pageLayout = std::make_unique<PageLayout>(*document(), reference, layoutTwips.width(),
-                                                    logicalDpiX(), m_serial);
-    }
-    return m_pageLayout->format(target, layoutTwips, first, render);
+    return oxeln::FormatRange(target, reference, *document(), logicalDpiX(), layoutTwips, first, render);
 }
 
 } // namespace oxeln

@@ -86,8 +86,9 @@ public:
     // even one line fits (callers must treat "no progress" as the end); -1
     // when target cannot be drawn on or the rectangle has no width.
     // With target == nullptr it only releases the cached layout and returns 0.
-    // The layout is a copy of the content, kept between calls while
-    // reference, width and content stay the same. pageTwips is not used.
+    // The layout is the document's shared page layout (RtfPageLayout), kept
+    // between calls while reference, width and content stay the same.
+    // pageTwips is not used.
     int FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,
                     const QRect &pageTwips, int first, bool render);
 
@@ -96,15 +97,12 @@ signals:
     void OnChange();
 
 private:
-    struct PageLayout;
-
     std::unique_ptr<QTextDocument> newDocument() const;
     // Shows document in place of the current content; OnChange fires once.
     void installDocument(std::unique_ptr<QTextDocument> document);
     bool plainTextEquals(const QByteArray &text) const;
     void contentChanged();
 
-    std::unique_ptr<PageLayout> m_pageLayout;
     // The reading of the RTF shown, kept while the content stays as read: a
     // longer version of the same RTF (the next drill) only appends its end.
     std::unique_ptr<RtfReader> m_reader;
@@ -114,7 +112,7 @@ private:
     mutable quint64 m_lengthSerial = 0; // content the cached length was counted for, 0 for none
     mutable int m_length = 0;
     bool m_muted = false;     // replacing the document: OnChange fires once, afterwards
-    quint64 m_serial = 0;     // counts content changes, to know when the page layout is stale
+    quint64 m_serial = 0;     // counts content changes: the reading and the length cached for one content
 };
 
 } // namespace oxeln

@@ -29,19 +29,20 @@ void TForm1::btnChoixImpClick()
 void TForm1::btnImprimeClick()
 {
     reportingErrors(this, [this] {
-        oxeln::PrintWorksheet(*RxE1, *RxE2, spSujets->value(), spCorriges->value(), CBCorrige->isChecked());
+        oxeln::PrintWorksheet(*RxE1->document(), *RxE2->document(), RxE1->logicalDpiX(), spSujets->value(),
+                              spCorriges->value(), CBCorrige->isChecked());
     });
 }
 
 void TForm1::btnApercuClick()
 {
-    reportingErrors(this, [this] { ScrollBox1->preview(*RxE1); });
+    reportingErrors(this, [this] { ScrollBox1->preview(*RxE1->document(), RxE1->logicalDpiX()); });
 }
 
 void TForm1::btnEnregistreClick()
 {
     reportingErrors(this, [this] {
-        oxeln::SaveWorksheet(this, *RxE1, *RxE2, m_worksheet.referenceCode(),
-                             SaveDialog1->property("InitialDir").toString());
+        oxeln::SaveWorksheet(this, *RxE1->document(), *RxE2->document(), RxE1->logicalDpiX(),
+                             m_worksheet.referenceCode(), SaveDialog1->property("InitialDir").toString());
     });
 }

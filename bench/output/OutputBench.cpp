@@ -12,12 +12,15 @@
 #include "MarkupToRtf.h"
 #include "Printing.h"
 #include "RichEditEMFPrint.h"
-#include "RichTextView.h"
+#include "RtfPageLayout.h"
+#include "RtfReader.h"
 #include "Saving.h"
+#include "ViewDocument.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QPageSize>
+#include <QPainter>
 #include <QPrinter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -81,6 +84,16 @@ const Sheet &worksheet(int drills)
     return it->second;
 }
 
+constexpr qreal kViewDpi = 96.0;
+
+// A view's document holding the RTF, as the window's views read it.
+std::unique_ptr<QTextDocument> viewDocument(const QByteArray &rtf)
+{
+    auto document = NewViewDocument(ViewFont(), kViewDpi);
+    RtfReader::read(rtf, document.get(), kViewDpi);
+    return document;
+}
+
 // An A4 printer at 1200 dpi, as the CUPS queues give, writing a PDF file.
 std::unique_ptr<QPrinter> pdfPrinter(const QString &file)
 {
@@ -118,10 +131,9 @@ void benchPreview(const std::vector<int> &sizes, QTemporaryDir &dir)
     std::printf("%-8s %14s %10s\n", "drills", "preview_ms", "x_first");
     double first = 0;
     for (const int drills : sizes) {
-        RichTextView view;
-        view.SetRtfText(worksheet(drills).subject);
+        const auto document = viewDocument(worksheet(drills).subject);
         const double ms = measure(5, [&] {
-            RenderPagesToEmf(*reference, view, base);
+            RenderPagesToEmf(*reference, *document, kViewDpi, base);
             QSvgRenderer page0(base + QStringLiteral("0.svg"));
             QSvgRenderer page1(base + QStringLiteral("1.svg"));
             if (!page0.isValid() || !page1.isValid())
@@ -136,50 +148,63 @@ void benchPreview(const std::vector<int> &sizes, QTemporaryDir &dir)
 void benchPrint(const std::vector<int> &sizes, QTemporaryDir &dir)
 {
     const QString file = dir.filePath(QStringLiteral("print.pdf"));
-    std::printf("%-8s %8s %12s %12s %14s\n", "drills", "pages", "print_ms", "ms_per_page", "per_page_x_first");
+    std::printf("%-8s %8s %12s %12s %14s %12s\n", "drills", "pages", "print_ms", "ms_per_page", "per_page_x_first",
+                "layout_ms");
     double firstPerPage = 0;
     for (const int drills : sizes) {
-        RichTextView view;
-        view.SetRtfText(worksheet(drills).subject);
+        const auto document = viewDocument(worksheet(drills).subject);
         const double ms = measure(3, [&] {
             auto printer = pdfPrinter(file);
-            PrintDocument(*printer, view, QStringLiteral("Sujet"));
+            PrintDocument(*printer, *document, kViewDpi, QStringLiteral("Sujet"));
         });
         const int pages = pdfPages(file);
         const double perPage = ms / std::max(1, pages);
         if (firstPerPage == 0)
             firstPerPage = perPage;
-        std::printf("%-8d %8d %12.2f %12.3f %14.2f\n", drills, pages, ms, perPage, perPage / firstPerPage);
+        // The same pages laid out but not drawn: the layout's share of the job.
+        auto printer = pdfPrinter(file);
+        const QRect page = PrintableAreaTwips(*printer);
+        const double layout = measure(3, [&] {
+            QPainter painter(printer.get());
+            ReleasePageLayout(*document);
+            for (int position = 0;;) {
+                QRect used = page;
+                const int next = FormatRange(&painter, printer.get(), *document, kViewDpi, used, position, false);
+                if (next <= position || next >= document->characterCount() - 1)
+                    break;
+                position = next;
+            }
+            ReleasePageLayout(*document);
+        });
+        std::printf("%-8d %8d %12.2f %12.3f %14.2f %12.2f\n", drills, pages, ms, perPage, perPage / firstPerPage,
+                    layout);
     }
 
     // Three copies as "Imprimer" makes them, against one.
-    RichTextView subject;
-    RichTextView answer;
-    subject.SetRtfText(worksheet(sizes.front()).subject);
-    answer.SetRtfText(worksheet(sizes.front()).answer);
-    const double one = measure(3, [&] {
-        auto printer = pdfPrinter(file);
-        PrintDocument(*printer, subject, QStringLiteral("Sujet"));
-    });
-    const double three = measure(3, [&] {
-        for (int copy = 0; copy < 3; ++copy) {
+    for (const int drills : {sizes.front(), 100}) {
+        const auto subject = viewDocument(worksheet(drills).subject);
+        const double one = measure(3, [&] {
             auto printer = pdfPrinter(file);
-            PrintDocument(*printer, subject, QStringLiteral("Sujet"));
-        }
-    });
-    std::printf("copies: 1 copy %.2f ms, 3 copies %.2f ms, ratio %.2f (%d drills)\n", one, three, three / one,
-                sizes.front());
+            PrintCopies(*printer, *subject, kViewDpi, QStringLiteral("Sujet"), 1);
+        });
+        const double three = measure(3, [&] {
+            auto printer = pdfPrinter(file);
+            PrintCopies(*printer, *subject, kViewDpi, QStringLiteral("Sujet"), 3);
+        });
+        std::printf("copies of %d drills: 1 copy %.2f ms, 3 copies %.2f ms, ratio %.2f\n", drills, one, three,
+                    three / one);
+    }
 }
 
 void benchSave(int drills, QTemporaryDir &dir)
 {
-    RichTextView subject;
-    RichTextView answer;
-    subject.SetRtfText(worksheet(drills).subject);
-    answer.SetRtfText(worksheet(drills).answer);
+    const auto subject = viewDocument(worksheet(drills).subject);
+    const auto answer = viewDocument(worksheet(drills).answer);
     const QString path = dir.filePath(QStringLiteral("fiche"));
     const SaveChooser choose = [&path](QWidget *, const QString &, const QString &) { return path; };
-    const double save = measure(5, [&] { SaveWorksheet(nullptr, subject, answer, "Ref 042_917", dir.path(), choose); });
+    const double save = measure(5, [&] {
+        SaveWorksheet(nullptr, *subject, *answer, kViewDpi, "Ref 042_917", dir.path(), choose);
+    });
 
     // Baseline: writing the same bytes, already made, to the same files.
     QFile subjectFile(path + QStringLiteral(".rtf"));

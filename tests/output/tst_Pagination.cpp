@@ -6,6 +6,8 @@
 
 #include <QPageLayout>
 #include <QPageSize>
+#include <QPdfWriter>
+#include <QRegularExpression>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -30,6 +32,8 @@ private slots:
     void realWorksheetPrintsAllItsText();
     void pageShorterThanALineEndsTheJob();
     void clickDuringAJobIsRefused();
+    void documentReplacedDuringAJobEndsIt();
+    void pdfWriterKeepsItsMargins();
     void unopenablePrinterIsReported();
     void layoutIsTheWholePrintableArea();
 
@@ -109,7 +113,7 @@ void PaginationTest::pageCount()
     const QStringList text = NumberedLines(lines);
     m_view->SetRtfText(WorksheetRtf(text));
     auto printer = pdfPrinter(QStringLiteral("count.pdf"));
-    PrintDocument(*printer, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
 
     QCOMPARE(PdfPageCount(printer->outputFileName()), pages);
     const QList<QStringList> printed = PdfPageLines(printer->outputFileName());
@@ -133,7 +137,7 @@ void PaginationTest::wrappedParagraphsAreNeitherCutNorRepeated()
     }
     m_view->SetRtfText(WorksheetRtf(paragraphs));
     auto printer = pdfPrinter(QStringLiteral("wrapped.pdf"));
-    PrintDocument(*printer, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
 
     QVERIFY(PdfPageCount(printer->outputFileName()) >= 3);
     QStringList printedWords;
@@ -149,7 +153,7 @@ void PaginationTest::realWorksheetPrintsAllItsText()
     auto printer = pdfPrinter(QStringLiteral("worksheet.pdf"));
     const int pages = PagesOf(*m_view, printer->pageLayout());
     QVERIFY(pages >= 5);
-    PrintDocument(*printer, *m_view, QStringLiteral("Corrigé"));
+    PrintDocument(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Corrigé"));
     QCOMPARE(PdfPageCount(printer->outputFileName()), pages);
     QCOMPARE(PdfWords(printer->outputFileName()), Words(m_view->ContentText()));
 }
@@ -160,7 +164,7 @@ void PaginationTest::pageShorterThanALineEndsTheJob()
     auto printer = pdfPrinter(QStringLiteral("tiny.pdf"));
     printer->setPageLayout(QPageLayout(QPageSize(QSizeF(60, 1), QPageSize::Millimeter), QPageLayout::Portrait,
                                        QMarginsF(0, 0, 0, 0)));
-    PrintDocument(*printer, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
     QCOMPARE(PdfPageCount(printer->outputFileName()), 1);
 }
 
@@ -174,21 +178,55 @@ void PaginationTest::clickDuringAJobIsRefused()
     QTimer::singleShot(0, this, [&] {
         ran = true;
         try {
-            PrintDocument(*second, *m_view, QStringLiteral("Sujet"));
+            PrintDocument(*second, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
         } catch (const AppError &error) {
             refused = error.message();
         }
     });
     auto printer = pdfPrinter(QStringLiteral("first.pdf"));
-    PrintDocument(*printer, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
     QVERIFY(ran);
     QCOMPARE(refused, QStringLiteral("Impression en cours"));
     QCOMPARE(PdfPageCount(printer->outputFileName()), 3);
     QVERIFY(!QFile::exists(second->outputFileName()));
 
     // Once the job is over, printing works again.
-    PrintDocument(*second, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*second, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
     QCOMPARE(PdfPageCount(second->outputFileName()), 3);
+}
+
+void PaginationTest::documentReplacedDuringAJobEndsIt()
+{
+    // "RAZ" clicked while the pages spool: the view drops the document
+    // being printed; the job ends with the page already printed.
+    m_view->SetRtfText(WorksheetRtf(NumberedLines(3 * m_linesPerPage)));
+    QTimer::singleShot(0, this, [this] { m_view->ClearContent(); });
+    auto printer = pdfPrinter(QStringLiteral("raz.pdf"));
+    PrintCopies(*printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"), 2);
+    QCOMPARE(PdfPageCount(printer->outputFileName()), 1);
+    QCOMPARE(printedLines(printer->outputFileName()), NumberedLines(m_linesPerPage));
+}
+
+void PaginationTest::pdfWriterKeepsItsMargins()
+{
+    // A PDF writer with 10 mm margins all round: pages are laid out in what
+    // the margins leave, and the title names the document.
+    m_view->SetRtfText(WorksheetRtf(NumberedLines(2 * m_linesPerPage)));
+    const QString file = m_dir.filePath(QStringLiteral("writer.pdf"));
+    {
+        QPdfWriter writer(file);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+        PrintDocument(writer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
+    }
+    // 277 mm of height instead of the printer's whole page: more pages.
+    QCOMPARE(PdfPageCount(file), 3);
+    QCOMPARE(printedLines(file), NumberedLines(2 * m_linesPerPage));
+    const ToolResult info = RunTool(QStringLiteral("pdfinfo"), {file});
+    QVERIFY2(QString::fromUtf8(info.out).contains(QRegularExpression(QStringLiteral("^Title: +Sujet$"),
+                                                                     QRegularExpression::MultilineOption)),
+             info.out.constData());
 }
 
 void PaginationTest::unopenablePrinterIsReported()
@@ -198,14 +236,14 @@ void PaginationTest::unopenablePrinterIsReported()
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(m_dir.filePath(QStringLiteral("missing/folder/out.pdf")));
     try {
-        PrintDocument(printer, *m_view, QStringLiteral("Sujet"));
+        PrintDocument(printer, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
         QFAIL("printing to a printer that cannot open");
     } catch (const AppError &error) {
         QCOMPARE(error.message(), QStringLiteral("Imprimante sélectionnée incorrecte"));
     }
     // The failure leaves no job open behind it.
     auto good = pdfPrinter(QStringLiteral("after.pdf"));
-    PrintDocument(*good, *m_view, QStringLiteral("Sujet"));
+    PrintDocument(*good, *m_view->document(), m_view->logicalDpiX(), QStringLiteral("Sujet"));
     QCOMPARE(PdfPageCount(good->outputFileName()), 1);
 }
 

@@ -113,7 +113,7 @@ void PreviewTest::longSubjectGivesTwoPagesLikeThePrinter()
 {
     const QStringList lines = NumberedLines(300);
     m_subject->SetRtfText(WorksheetRtf(lines));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
 
     QVERIFY(QFile::exists(kPage0));
     QVERIFY(QFile::exists(kPage1));
@@ -132,7 +132,7 @@ void PreviewTest::longSubjectGivesTwoPagesLikeThePrinter()
     pdf.setOutputFormat(QPrinter::PdfFormat);
     pdf.setOutputFileName(pdfDir.filePath(QStringLiteral("pages.pdf")));
     pdf.setPageLayout(printer.pageLayout());
-    PrintDocument(pdf, *m_subject, QStringLiteral("Sujet"));
+    PrintDocument(pdf, *m_subject->document(), m_subject->logicalDpiX(), QStringLiteral("Sujet"));
     const QList<QStringList> pages = PdfPageLines(pdf.outputFileName());
     QVERIFY(pages.size() >= 3);
     const QByteArray svg0 = contentOf(kPage0);
@@ -151,7 +151,7 @@ void PreviewTest::oneLineGivesOnePage()
     // No paragraph break: the length and the positions agree.
     m_subject->SetRtfText("{\\rtf1\\ansi Une seule ligne}");
     QCOMPARE(m_subject->ContentLength(), 15);
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(QFile::exists(kPage0));
     QVERIFY(!QFile::exists(kPage1));
     QVERIFY(m_panel->image1()->hasPicture());
@@ -162,7 +162,7 @@ void PreviewTest::oneLineGivesOnePage()
 void PreviewTest::paragraphBreaksGiveABlankSecondPage()
 {
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(4)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(inkOf(kPage0) > 0);
     QCOMPARE(inkOf(kPage1), 0);
     QVERIFY(m_panel->image2()->hasPicture());
@@ -171,11 +171,11 @@ void PreviewTest::paragraphBreaksGiveABlankSecondPage()
 void PreviewTest::oldPagesAreReplaced()
 {
     m_subject->SetRtfText(RealWorksheet({Drill::Plus, Drill::Minus, Drill::S1}, 40, 2).subjectRtf);
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(QFile::exists(kPage1));
 
     m_subject->SetRtfText("{\\rtf1\\ansi Court}");
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(!QFile::exists(kPage1));
     QVERIFY(!m_panel->image2()->hasPicture());
     QVERIFY(!contentOf(kPage0).contains("01/"));
@@ -189,7 +189,7 @@ void PreviewTest::probeFileIsEmptied()
     probe.write("des notes à garder ?");
     probe.close();
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(probe.exists());
     QCOMPARE(probe.size(), 0);
 }
@@ -206,7 +206,7 @@ void PreviewTest::unwritableDirectoryDoesNothing()
     QFETCH(QString, kind);
     // A first preview puts pictures on the screen.
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(300)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     const QByteArray oldPage0 = contentOf(kPage0);
 
     // Root writes anywhere, except in /proc and in an immutable folder
@@ -224,7 +224,7 @@ void PreviewTest::unwritableDirectoryDoesNothing()
 
     m_panel->hidePanel();
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(2, 700)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(!m_panel->isVisible());
     QVERIFY(m_panel->image1()->hasPicture());
     QVERIFY(m_panel->image2()->hasPicture());
@@ -237,7 +237,7 @@ void PreviewTest::unwritableDirectoryDoesNothing()
 void PreviewTest::floatsCentredAndReusesItsWindow()
 {
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(300)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QWidget *window = m_panel->floatingWindow();
     QVERIFY(window);
     QVERIFY(window->isVisible());
@@ -254,7 +254,7 @@ void PreviewTest::floatsCentredAndReusesItsWindow()
     window->resize(493, 400);
     m_panel->verticalScrollBar()->setValue(500);
     QVERIFY(m_panel->verticalScrollBar()->value() > 0);
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QCOMPARE(m_panel->floatingWindow(), window);
     QCOMPARE(window->pos(), QPoint(40, 30));
     QCOMPARE(window->size(), QSize(493, 400));
@@ -264,13 +264,13 @@ void PreviewTest::floatsCentredAndReusesItsWindow()
 void PreviewTest::closingTheWindowHidesThePanel()
 {
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QWidget *window = m_panel->floatingWindow();
     QVERIFY(window->close());
     QVERIFY(!m_panel->isVisible());
     QVERIFY(m_panel->isHidden());
 
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(window->isVisible());
     QVERIFY(m_panel->isVisible());
     m_panel->hidePanel();

@@ -112,7 +112,7 @@ void PrintingCupsTest::copies()
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
     m_answer->SetRtfText(WorksheetRtf(NumberedLines(3, 500)));
     const int last = LastCupsJobId();
-    PrintWorksheet(*m_subject, *m_answer, subjects, answers, answerKey);
+    PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), subjects, answers, answerKey);
     QCOMPARE(newJobNames(last), jobs);
 }
 
@@ -122,7 +122,7 @@ void PrintingCupsTest::emptySubjectPrintsNothing()
     QCOMPARE(m_subject->LineCount(), 0);
     m_answer->SetRtfText(WorksheetRtf(NumberedLines(3)));
     const int last = LastCupsJobId();
-    PrintWorksheet(*m_subject, *m_answer, 2, 2, true);
+    PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 2, 2, true);
     QCOMPARE(newJobNames(last), QStringList{});
 }
 
@@ -135,7 +135,7 @@ void PrintingCupsTest::everyCopyHoldsEveryPage()
     QCOMPARE(PagesOf(*m_subject, CurrentPrinter().pageLayout()), 3);
     QCOMPARE(PagesOf(*m_answer, CurrentPrinter().pageLayout()), 3);
     const int last = LastCupsJobId();
-    PrintWorksheet(*m_subject, *m_answer, 3, 1, true);
+    PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 3, 1, true);
     QVERIFY(WaitForCupsIdle());
 
     const QList<CupsJob> jobs = CupsJobsAfter(last);
@@ -170,7 +170,7 @@ void PrintingCupsTest::removedPrinterIsRefused()
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
     const int last = LastCupsJobId();
     try {
-        PrintWorksheet(*m_subject, *m_answer, 2, 2, true);
+        PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 2, 2, true);
         QFAIL("printing to a removed queue");
     } catch (const AppError &error) {
         QCOMPARE(error.message(), QStringLiteral("Imprimante sélectionnée incorrecte"));
@@ -206,7 +206,7 @@ void PrintingCupsTest::dialogChoosesPrinterAndCopies()
     // Later jobs go to the chosen printer, with its copy count.
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
     const int last = LastCupsJobId();
-    PrintWorksheet(*m_subject, *m_answer, 1, 0, true);
+    PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 1, 0, true);
     QVERIFY(WaitForCupsIdle());
     const QList<CupsJob> jobs = CupsJobsAfter(last);
     QCOMPARE(jobs.size(), 1);

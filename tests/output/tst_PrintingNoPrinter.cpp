@@ -74,7 +74,7 @@ void PrintingNoPrinterTest::printingFailsAndPrintsNothing()
     m_answer->SetRtfText(WorksheetRtf(NumberedLines(3)));
     QString message;
     try {
-        PrintWorksheet(*m_subject, *m_answer, 2, 2, true);
+        PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 2, 2, true);
     } catch (const AppError &error) {
         message = error.message();
     }
@@ -106,7 +106,7 @@ void PrintingNoPrinterTest::previewEmptiesPicturesAndFails()
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
     QString message;
     try {
-        m_panel->preview(*m_subject);
+        m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     } catch (const AppError &error) {
         message = error.message();
     }
@@ -121,7 +121,7 @@ void PrintingNoPrinterTest::previewEmptiesPicturesAndFails()
 
     m_panel->hide();
     try {
-        m_panel->preview(*m_subject);
+        m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     } catch (const AppError &) {
     }
     QVERIFY(!m_panel->isVisible());

@@ -188,7 +188,7 @@ void SavingTest::savesBothFiles()
     QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("cours.2")));
     const QString start = m_dir->filePath(QStringLiteral("depart"));
 
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", start, choose(m_dir->filePath(chosen)));
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", start, choose(m_dir->filePath(chosen)));
     QCOMPARE(m_shownDir, start);
     QCOMPARE(m_shownName, QStringLiteral("Ent_Rel042_917.rtf"));
 
@@ -208,7 +208,7 @@ void SavingTest::savesBothFiles()
 void SavingTest::cancelWritesNothing()
 {
     const QString before = QDir::currentPath();
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(QString()));
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(), choose(QString()));
     QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{});
     QCOMPARE(QDir::currentPath(), before);
 }
@@ -217,7 +217,7 @@ void SavingTest::replacesWithoutAQuestion()
 {
     QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fiche.rtf")), "ancien sujet"));
     QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fiche_Cor.rtf")), "ancien corrigé"));
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
                   choose(m_dir->filePath(QStringLiteral("fiche"))));
     QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche.rtf"))).startsWith("{\\rtf"));
     QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))).startsWith("{\\rtf"));
@@ -235,7 +235,7 @@ void SavingTest::answerFileAlwaysWritten()
     QFETCH(bool, emptyAnswer);
     if (emptyAnswer)
         m_answer->ClearContent();
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
                   choose(m_dir->filePath(QStringLiteral("fiche"))));
     const QByteArray answer = contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.rtf")));
     QVERIFY(answer.startsWith("{\\rtf"));
@@ -247,7 +247,7 @@ void SavingTest::uncreatableSubjectWritesNoAnswer()
     const QString chosen = m_dir->filePath(QStringLiteral("absent/fiche"));
     const QString before = QDir::currentPath();
     try {
-        SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(chosen));
+        SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(), choose(chosen));
         QFAIL("saving into a missing folder");
     } catch (const AppError &error) {
         QCOMPARE(error.message(), QStringLiteral("Impossible de créer le fichier %1.rtf").arg(chosen));
@@ -263,7 +263,7 @@ void SavingTest::uncreatableAnswerKeepsSubject()
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("fiche_Cor.rtf")));
     const QString answer = m_dir->filePath(QStringLiteral("fiche_Cor.rtf"));
     try {
-        SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+        SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
                       choose(m_dir->filePath(QStringLiteral("fiche"))));
         QFAIL("an answer file where a folder stands");
     } catch (const AppError &error) {
@@ -288,7 +288,7 @@ void SavingTest::failedWriteKeepsTheOldFile()
         FileSizeLimit limit(4096);
         QVERIFY(limit.active());
         try {
-            SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(), choose(file));
+            SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(), choose(file));
         } catch (const AppError &error) {
             message = error.message();
         }
@@ -323,7 +323,7 @@ void SavingTest::realDialog()
         });
         QTest::keyClick(name, Qt::Key_Return);
     });
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", start);
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", start);
     QCOMPARE(shownDir, start);
     QCOMPARE(shownName, QStringLiteral("Ent_Rel042_917.rtf"));
     QVERIFY(!questionAsked);
@@ -341,7 +341,7 @@ void SavingTest::libreOfficeReadsTheSameText()
                                         QStringLiteral("\tfin")}));
     // The answer key of a real worksheet, yellow highlights and all.
     m_answer->SetRtfText(RealWorksheet({Drill::Mult, Drill::Power, Drill::S1}, 10, 1).answerRtf);
-    SaveWorksheet(m_window.get(), *m_subject, *m_answer, "Ref 042_917", m_dir->path(),
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
                   choose(m_dir->filePath(QStringLiteral("fiche"))));
     const QString out = m_dir->filePath(QStringLiteral("txt"));
     const ToolResult converted = RunTool(

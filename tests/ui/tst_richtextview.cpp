@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPointer>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -56,6 +57,7 @@ private slots:
     void setRtfTextKeepsTheViewSettings();
     void nextDrillAppendsToTheShownDocument();
     void editedContentIsReplacedWhole();
+    void streamTextsAppendOnlyWhileTheStreamGoesOn();
     void clearContentFiresOnceEvenReadOnly();
     void userEditsFireOnChange();
     void readOnlyRefusesTypingButKeepsKeyboardSelection();
@@ -176,6 +178,7 @@ void TestRichTextView::contentTextAndLength()
     m_view->SetRtfText(rtf(body));
     QCOMPARE(m_view->ContentText(), text);
     QCOMPARE(m_view->ContentLength(), text.size());
+    QCOMPARE(m_view->HasContent(), !text.isEmpty());
 }
 
 void TestRichTextView::placeCaretCountsOneBreakAsOnePosition()
@@ -282,6 +285,46 @@ void TestRichTextView::editedContentIsReplacedWhole()
     RichTextView fresh;
     fresh.SetRtfText(ten);
     QCOMPARE(m_view->ContentText(), fresh.ContentText());
+}
+
+void TestRichTextView::streamTextsAppendOnlyWhileTheStreamGoesOn()
+{
+    // The drill frame's texts: each begins with the previous one but its "}".
+    const auto text = [](int lines) { return oxeln::samples::markupToRtf(oxeln::samples::additions(lines).answer); };
+    const auto stable = [](const QByteArray &rtf) { return rtf.size() - 1; };
+    const auto sameAsFresh = [this](const QByteArray &rtf) {
+        RichTextView fresh;
+        fresh.SetRtfText(rtf);
+        return m_view->ContentText() == fresh.ContentText()
+            && m_view->document()->blockCount() == fresh.document()->blockCount()
+            && m_view->ContentLength() == fresh.ContentLength();
+    };
+    const QByteArray five = text(5);
+    const QByteArray ten = text(10);
+    const QByteArray twenty = text(20);
+    m_view->SetRtfText(five, 7, stable(five));
+    QPointer<QTextDocument> shown = m_view->document();
+    QVERIFY(m_view->ContentLength() > 0); // counted, and kept until the content changes
+    m_view->SetRtfText(ten, 7, stable(ten));
+    QCOMPARE(m_view->document(), shown.data()); // appended in place
+    QVERIFY(sameAsFresh(ten));
+
+    // Another stream, even one that happens to continue the text: read whole.
+    m_view->SetRtfText(twenty, 8, stable(twenty));
+    QVERIFY(m_view->document() != shown.data());
+    QVERIFY(shown.isNull()); // and the replaced document is freed
+    QVERIFY(sameAsFresh(twenty));
+
+    // Edited since: read whole, the edit gone.
+    shown = m_view->document();
+    m_view->SetReadOnly(false);
+    m_view->setFocus();
+    m_view->PlaceCaret(0);
+    QTest::keyClicks(m_view, "zz");
+    const QByteArray thirty = text(30);
+    m_view->SetRtfText(thirty, 8, stable(thirty));
+    QVERIFY(shown.isNull());
+    QVERIFY(sameAsFresh(thirty));
 }
 
 void TestRichTextView::clearContentFiresOnceEvenReadOnly()

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <QtGlobal>
+
+#include <memory>
+
+class QTextDocument;
+
+namespace oxeln {
+
+// The document of a rich text view (RxE1, RxE2) and what the window, the
+// output and the composer read of it, without the widget: the view and
+// everything that prints, previews or saves a view's content share these.
+
+// The view's font: Courier New of 11 pixels.
+QFont ViewFont();
+
+// An empty document as a view holds it: the view's font, no margin,
+// wrapping at word boundaries or anywhere, tab stops every 2880 twips at
+// dpi (the view's resolution).
+std::unique_ptr<QTextDocument> NewViewDocument(const QFont &font, qreal dpi);
+
+// Plain text, paragraphs separated by CR LF; empty for an empty document.
+QString ContentText(const QTextDocument &document);
+// Length of ContentText(): two per paragraph break.
+int ContentLength(const QTextDocument &document);
+// ContentLength() > 0, found without counting.
+bool HasContent(const QTextDocument &document);
+// ContentLength() > position, counted only when that cannot be told from
+// the document's structure (positions count one per paragraph break,
+// ContentLength two).
+bool ContentLengthExceeds(const QTextDocument &document, int position);
+
+// Whole content to path: plain Windows-1252 text for a ".txt" extension
+// (case-blind), RTF otherwise (dpi converts the tab stop to twips). Throws
+// AppError with "Impossible de créer le fichier %s" or "Erreur à
+// l'enregistrement du flux"; a failed write leaves an earlier file as it was.
+void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi);
+
+} // namespace oxeln
