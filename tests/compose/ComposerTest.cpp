@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -177,6 +178,12 @@ TEST(RtfLineCount, ParagraphsOfAView)
     EXPECT_EQ(RtfLineCount(MarkupToRtf("<tab>")), 1);
     EXPECT_EQ(RtfLineCount("{\\rtf1{\\*\\generator x;}\\par x\\par\r\n}"), 2);
     EXPECT_EQ(RtfLineCount("{\\rtf1 \\'e9}"), 1);
+    // Counting up to a limit gives the count, or the limit once it is reached.
+    for (const char *markup : {"", "a", "a<br>", "a<br>b", "<br><br>", "a<br>b<br>c", "<tab>"}) {
+        const int lines = RtfLineCount(MarkupToRtf(markup));
+        for (int limit = 0; limit <= 3; ++limit)
+            EXPECT_EQ(RtfLineCount(MarkupToRtf(markup), limit), std::min(lines, limit)) << markup << " " << limit;
+    }
 }
 
 TEST(ComposeRun, ReferenceCodeAndChaining)

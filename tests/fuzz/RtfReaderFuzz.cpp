@@ -1,9 +1,13 @@
 // libFuzzer target: any bytes through the RTF reader, then what the writer
 // makes of the result through the reader again, and the input read in two
 // steps (a prefix closed by "}", then the whole) when the reader says it
-// can. Crashes, leaks, undefined behaviour and time-outs are found by the
-// sanitizers; a round trip or a two-step reading that changes the text or a
-// character format aborts.
+// can. The same bytes are also a worksheet document in markup, growing in
+// a few steps as drills grow it: each step's conversion must equal the
+// whole one's, and reading only what each step appended must give what
+// reading it whole gives. Crashes, leaks, undefined behaviour and
+// time-outs are found by the sanitizers; a round trip, a two-step reading
+// or a growing document that changes the text or a character format aborts.
+#include "MarkupToRtf.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -14,6 +18,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <algorithm>
 
 namespace {
 
@@ -65,6 +73,42 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (looks(first) != looks(second)) {
         std::fprintf(stderr, "round trip changed the document:\n%s\n", written.constData());
         std::abort();
+    }
+
+    if (size > 3) {
+        // The markup grown in three steps, cut where the first bytes say.
+        const std::string_view markup(reinterpret_cast<const char *>(data), size);
+        oxeln::GrowingRtf growing;
+        QTextDocument grown;
+        std::unique_ptr<oxeln::RtfReader> reader;
+        std::size_t stable = 0;
+        std::uint64_t stream = 0;
+        for (std::size_t step = 1; step <= 3; ++step) {
+            const std::size_t length = step == 3 ? size : std::size_t(size) * data[step] / 256;
+            const std::string_view part = markup.substr(0, std::max(length, std::size_t(1)));
+            const oxeln::DocumentRtf rtf = growing.convert(part);
+            const std::string whole = oxeln::MarkupToRtf(part);
+            if (rtf.text != whole) {
+                std::fprintf(stderr, "growing conversion differs at step %zu\n", step);
+                std::abort();
+            }
+            // As the views do: go on from the last stop when the stream
+            // promised to keep everything before it, else read it whole.
+            const QByteArray bytes = QByteArray::fromRawData(rtf.text.data(), qsizetype(rtf.text.size()));
+            const qsizetype at = reader && rtf.stream == stream ? reader->resumeOffset() : -1;
+            if (at >= 0 && std::size_t(at) <= stable && bytes.size() > at)
+                reader->resumeKnown(bytes);
+            else
+                reader = std::make_unique<oxeln::RtfReader>(bytes, &grown);
+            stream = rtf.stream;
+            stable = rtf.stable;
+            QTextDocument fresh;
+            oxeln::RtfReader::read(QByteArray::fromStdString(whole), &fresh);
+            if (looks(grown) != looks(fresh)) {
+                std::fprintf(stderr, "reading the growing document differs at step %zu\n", step);
+                std::abort();
+            }
+        }
     }
 
     if (size > 1) {

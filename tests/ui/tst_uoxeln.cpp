@@ -1,4 +1,6 @@
 #include "CaptionCipher.h"
+#include "MarkupToRtf.h"
+#include "RtfWriter.h"
 #include "ErrorBox.h"
 #include "Platform.h"
 #include "PreviewPanel.h"
@@ -25,7 +27,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QTimer>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -59,6 +63,7 @@ private slots:
     void answerKeyOffLeavesAnswerDocument();
     void emptyingSubjectByHandRestartsSubjectOnly();
     void outputButtonsFollowSubjectView();
+    void viewsShowTheWholeDocumentsAfterAnyClicks();
 
     void lockedViewsRefuseTyping();
     void unlockedViewsTakeTextAndTabs();
@@ -384,6 +389,50 @@ void TestMainWindow::outputButtonsFollowSubjectView()
     QTest::keyClick(answer, Qt::Key_Delete);
     QCOMPARE(answer->ContentText(), QString());
     QVERIFY(child<QPushButton>("btnImprime")->isEnabled());
+}
+
+// Random clicks as a teacher makes them: drills of every kind and size,
+// drills queued while another runs (they run inside its change handler),
+// hand edits with "Edite" ticked, "RAZ". The views read only what each
+// drill appended; after every drill they must hold exactly what reading
+// the whole documents' conversion from scratch gives.
+void TestMainWindow::viewsShowTheWholeDocumentsAfterAnyClicks()
+{
+    showAndActivate();
+    auto *subject = child<RichTextView>("RxE1");
+    auto *answer = child<RichTextView>("RxE2");
+    const char *drills[] = {"btnPlus", "btnMoins", "btnMult", "btnPuiss", "btnDivise", "btnSA", "btnSAS"};
+    const auto sameAsWholeReading = [](RichTextView *view, const std::string &markup) {
+        RichTextView fresh;
+        fresh.SetRtfText(QByteArray::fromStdString(oxeln::MarkupToRtf(markup)));
+        return view->ContentText() == fresh.ContentText()
+            && oxeln::RtfWriter::write(view->document()) == oxeln::RtfWriter::write(fresh.document());
+    };
+    QRandomGenerator random(31);
+    for (int step = 0; step < 120; ++step) {
+        child<SpinEdit>("spMaxLigne")->setValue(random.bounded(1, 5));
+        child<SpinEdit>("spinterligne")->setValue(random.bounded(1, 4));
+        const int action = random.bounded(10);
+        if (action == 0) {
+            click("btnRAZ");
+            continue;
+        }
+        if (action == 1) {
+            // Typed into one view, then locked again.
+            QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+            RichTextView *edited = random.bounded(2) ? subject : answer;
+            edited->setFocus();
+            QTest::keyClicks(edited, QStringLiteral("ajout"));
+            QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+        }
+        if (action == 2) {
+            QPushButton *queued = child<QPushButton>(drills[random.bounded(7)]);
+            QTimer::singleShot(0, queued, &QPushButton::click);
+        }
+        click(drills[random.bounded(7)]);
+        QVERIFY2(sameAsWholeReading(subject, m_worksheet->subject()), qPrintable(QString::number(step)));
+        QVERIFY2(sameAsWholeReading(answer, m_worksheet->answer()), qPrintable(QString::number(step)));
+    }
 }
 
 void TestMainWindow::lockedViewsRefuseTyping()

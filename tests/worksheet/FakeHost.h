@@ -29,6 +29,13 @@ public:
     std::string answerRtf;
     int subjectSets = 0;
     int answerSets = 0;
+    // The stream of each view's last text and the bytes that later texts of
+    // that stream promised to keep; texts that broke the promise.
+    std::uint64_t subjectStream = 0;
+    std::uint64_t answerStream = 0;
+    std::size_t subjectStable = 0;
+    std::size_t answerStable = 0;
+    int brokenStreams = 0;
 
     // Runs inside setSubjectRtf, as the change handler's event processing does.
     std::function<void()> onSubjectChange;
@@ -42,6 +49,7 @@ public:
         answerLines = 0;
         subjectRtf.clear();
         answerRtf.clear();
+        subjectStream = answerStream = 0; // emptied views continue no stream
     }
 
     int subjectLineCount() override { calls.push_back("subjectLineCount"); return subjectLines; }
@@ -64,7 +72,7 @@ public:
     void setSubjectRtf(const DocumentRtf &rtf) override
     {
         calls.push_back("setSubjectRtf");
-        subjectRtf = rtf.text;
+        follow(rtf, subjectRtf, subjectStream, subjectStable);
         subjectLines = paragraphs(subjectRtf);
         ++subjectSets;
         if (onSubjectChange) {
@@ -76,12 +84,21 @@ public:
     void setAnswerRtf(const DocumentRtf &rtf) override
     {
         calls.push_back("setAnswerRtf");
-        answerRtf = rtf.text;
+        follow(rtf, answerRtf, answerStream, answerStable);
         answerLines = paragraphs(answerRtf);
         ++answerSets;
     }
 
 private:
+    void follow(const DocumentRtf &rtf, std::string &last, std::uint64_t &stream, std::size_t &stable)
+    {
+        if (rtf.stream == stream && (rtf.text.size() < stable || rtf.text.substr(0, stable) != last.substr(0, stable)))
+            ++brokenStreams;
+        last = rtf.text;
+        stream = rtf.stream;
+        stable = rtf.stable;
+    }
+
     static int paragraphs(const std::string &rtf)
     {
         int count = 0;

@@ -226,3 +226,44 @@ TEST(MarkupToRtf, AgreesWithAPlainConverterOnRandomMarkup)
         ASSERT_EQ(body(markup), referenceBody(markup)) << markup;
     }
 }
+
+// A document grown piece by piece, tags cut open at the end included:
+// every conversion gives the whole conversion's bytes, on one stream whose
+// texts keep what they promised.
+TEST(GrowingRtf, ConvertsTheAppendedMarkupAsTheWholeWould)
+{
+    const std::vector<std::string> pieces = {
+        "<b>", "</B>", "<br>", "<te=20>", "<cf=jaune>", "<cf=auto>", "(+3) + (-4) = ", "    ", "{", "}", "\\",
+        "\n", "\xE9", "<b", "<cf=jau", "ne>", "<", ">", "<te=", "18>", "x"};
+    std::mt19937 gen(17);
+    std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+    std::uniform_int_distribution<int> count(0, 6);
+    for (int round = 0; round < 300; ++round) {
+        GrowingRtf growing;
+        std::string markup;
+        std::string before;
+        DocumentRtf last;
+        for (int step = 0; step < 30; ++step) {
+            for (int i = count(gen); i > 0; --i)
+                markup += pieces[pick(gen)];
+            const DocumentRtf rtf = growing.convert(markup);
+            ASSERT_EQ(rtf.text, MarkupToRtf(markup)) << markup;
+            if (step > 0) {
+                ASSERT_EQ(rtf.stream, last.stream);
+                ASSERT_EQ(rtf.text.substr(0, last.stable), before.substr(0, last.stable)) << markup;
+            }
+            ASSERT_LT(rtf.stable, rtf.text.size());
+            before = rtf.text;
+            last = rtf;
+        }
+        // A copy goes on on a stream of its own; so does a replaced document.
+        GrowingRtf copy = growing;
+        EXPECT_NE(copy.convert(markup).stream, last.stream);
+        EXPECT_EQ(copy.convert(markup + "<br>").text, MarkupToRtf(markup + "<br>"));
+        growing.restart();
+        const DocumentRtf fresh = growing.convert("<b>x");
+        EXPECT_NE(fresh.stream, last.stream);
+        EXPECT_EQ(fresh.text, MarkupToRtf("<b>x"));
+        EXPECT_NE(growing.convert("y").stream, fresh.stream); // shorter: not a continuation
+    }
+}

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 using namespace oxeln;
 using oxeln::test::FakeHost;
@@ -347,4 +348,45 @@ TEST(DrillFrame, NestedDrillDuringFirstDrillRestartsAnswer)
     EXPECT_EQ(ws.answer().find("01/("), std::string::npos);
     EXPECT_NE(ws.answer().find("03/("), std::string::npos);
     EXPECT_NE(ws.subject().find("01/("), std::string::npos);
+}
+
+// Any sequence of clicks (drills of any kind and size, RAZ, a subject view
+// emptied by hand, the answer key switched, drills nested in the subject's
+// change): each view gets exactly the whole documents' conversion, and the
+// texts of one stream keep what they promised, so a view may read only
+// their new end.
+TEST(DrillFrame, ViewsGetTheWholeConversionAfterAnyClicks)
+{
+    std::mt19937 gen(23);
+    const auto below = [&gen](int n) { return std::uniform_int_distribution<int>(0, n - 1)(gen); };
+    for (int run = 0; run < 40; ++run) {
+        Worksheet ws;
+        ws.random().seed(static_cast<std::uint32_t>(run));
+        FakeHost host;
+        for (int click = 0; click < 60; ++click) {
+            host.lines = 1 + below(6);
+            host.interline = 1 + below(3);
+            switch (below(10)) {
+            case 0:
+                host.clearViews(); // RAZ
+                ws.resetCounter(host);
+                continue;
+            case 1:
+                host.subjectLines = 0; // emptied by hand
+                break;
+            case 2:
+                host.answerKey = !host.answerKey;
+                break;
+            case 3:
+                host.onSubjectChange = [&] { ws.runDrill(static_cast<Drill>(below(7)), host); };
+                break;
+            default:
+                break;
+            }
+            ws.runDrill(static_cast<Drill>(below(7)), host);
+            ASSERT_EQ(host.subjectRtf, MarkupToRtf(ws.subject())) << run << " " << click;
+            ASSERT_EQ(host.answerRtf, MarkupToRtf(ws.answer())) << run << " " << click;
+        }
+        EXPECT_EQ(host.brokenStreams, 0);
+    }
 }
