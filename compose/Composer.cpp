@@ -37,8 +37,8 @@ public:
     int interlineCount() override { return m_options.interlineCount; }
     void setCounterCaption(const std::string &) override {}
     void hidePreview() override {}
-    void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectView.setRtf(rtf.text); }
-    void setAnswerRtf(const DocumentRtf &rtf) override { m_answerView.setRtf(rtf.text); }
+    void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectView.setRtf(rtf); }
+    void setAnswerRtf(const DocumentRtf &rtf) override { m_answerView.setRtf(rtf); }
 
 private:
     const ComposeOptions &m_options;

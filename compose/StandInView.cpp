@@ -1,5 +1,7 @@
 #include "StandInView.h"
 
+#include "MarkupToRtf.h"
+
 #include <algorithm>
 #include <cctype>
 #include <vector>
@@ -89,6 +91,15 @@ int RtfLineCount(std::string_view rtf, int limit)
         i = end;
     }
     return std::min(limit, breaks + (textSinceBreak ? 1 : 0));
+}
+
+void StandInView::setRtf(const DocumentRtf &rtf)
+{
+    if (rtf.stream != m_stream || m_lineCount < 2) {
+        // The start of the RTF is all the count reads, and it stops at two.
+        m_lineCount = rtf.offset == 0 ? RtfLineCount(rtf.tail, 2) : RtfLineCount(WholeRtf(rtf), 2);
+        m_stream = rtf.stream;
+    }
 }
 
 } // namespace oxeln::compose

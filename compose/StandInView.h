@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DocumentRtf.h"
+
+#include <cstdint>
 #include <limits>
 #include <string_view>
 
@@ -22,11 +25,18 @@ public:
     // 0, 1, or 2 for two lines or more.
     int lineCount() const { return m_lineCount; }
 
-    void setRtf(std::string_view rtf) { m_lineCount = RtfLineCount(rtf, 2); }
-    void clear() { m_lineCount = 0; }
+    // A longer text of the document already counted at two lines or more
+    // needs no counting; otherwise the count reads the RTF from its start.
+    void setRtf(const DocumentRtf &rtf);
+    void clear()
+    {
+        m_lineCount = 0;
+        m_stream = 0;
+    }
 
 private:
     int m_lineCount = 1;
+    std::uint64_t m_stream = 0;
 };
 
 } // namespace oxeln::compose

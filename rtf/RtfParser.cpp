@@ -13,7 +13,7 @@ constexpr int kMaxFontNameLength = 256;
 
 } // namespace
 
-void Parser::run(const QByteArray &data, qsizetype start)
+void Parser::run(const QByteArray &data, qsizetype start, qsizetype base)
 {
     rtf::Tokenizer tokenizer(data.constData(), data.size(), start);
     m_builder.beginEdit();
@@ -21,7 +21,7 @@ void Parser::run(const QByteArray &data, qsizetype start)
     bool lastOpen = false;
     for (Token token = tokenizer.next(); token.kind != Token::Kind::End; token = tokenizer.next()) {
         if (token.kind == Token::Kind::GroupClose && tokenizer.atTail()) {
-            m_stop = tokenizer.offset() - 1; // the document's last "}": nothing visible follows
+            m_stop = base + tokenizer.offset() - 1; // the document's last "}": nothing visible follows
             break;
         }
         lastOpen = token.open;

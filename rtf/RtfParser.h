@@ -40,8 +40,9 @@ public:
     }
 
     // Reads data from offset start to its end, or to its final "}", as one
-    // edit of the document.
-    void run(const QByteArray &data, qsizetype start);
+    // edit of the document. data may be the end of a longer text that begins
+    // base bytes earlier: offsets given out (stop()) count from there.
+    void run(const QByteArray &data, qsizetype start, qsizetype base = 0);
     int defTabTwips() const { return m_defTabTwips; }
     // Offset of the final "}" where reading stopped, -1 when there was none.
     qsizetype stop() const { return m_stop; }

@@ -13,11 +13,11 @@ class RtfReader::Impl
 public:
     Impl(QTextDocument *document, qreal dpi) : parser(document), document(document), dpi(dpi) {}
 
-    void read(const QByteArray &data, qsizetype start)
+    void read(const QByteArray &data, qsizetype start, qsizetype base = 0)
     {
         const bool undo = document->isUndoRedoEnabled();
         document->setUndoRedoEnabled(false);
-        parser.run(data, start);
+        parser.run(data, start, base);
         // Setting the option makes the whole document lay out again: only
         // when the tab stop really changes, not after every drill.
         const qreal tabStop = parser.defTabTwips() * dpi / 1440.0;
@@ -28,9 +28,10 @@ public:
         }
         document->setUndoRedoEnabled(undo);
         // Shared with the caller, never copied; borrowed bytes may be gone
-        // by the next call, so they are not kept.
+        // by the next call, and the end of a text is not the text: neither
+        // is kept.
         QByteArray shared = data;
-        source = shared.data_ptr().isMutable() ? std::move(shared) : QByteArray();
+        source = base == 0 && shared.data_ptr().isMutable() ? std::move(shared) : QByteArray();
     }
 
     rtf::Parser parser;
@@ -83,10 +84,11 @@ qsizetype RtfReader::resumeOffset() const
     return m_impl->parser.resumable() ? m_impl->parser.stop() : -1;
 }
 
-void RtfReader::resumeKnown(const QByteArray &longer)
+void RtfReader::resumeKnown(const QByteArray &tail, qsizetype tailOffset)
 {
-    Q_ASSERT(resumeOffset() >= 0 && longer.size() > resumeOffset());
-    m_impl->read(longer, m_impl->parser.stop());
+    const qsizetype at = resumeOffset();
+    Q_ASSERT(at >= tailOffset && at < tailOffset + tail.size());
+    m_impl->read(tail, at - tailOffset, tailOffset);
 }
 
 } // namespace oxeln

@@ -54,10 +54,12 @@ public:
     // Where the text read can go on: the offset of its final "}", or -1 when
     // more input could not continue it exactly there.
     qsizetype resumeOffset() const;
-    // Appends what longer holds from resumeOffset() on, without comparing:
-    // the caller knows that longer begins with the text read up to there.
-    // longer must be longer than resumeOffset().
-    void resumeKnown(const QByteArray &longer);
+    // Appends what a longer text holds from resumeOffset() on, without
+    // comparing: the caller knows that it begins with the text read up to
+    // there. tail is that text from offset tailOffset on (the whole text
+    // when 0), holding resumeOffset(): tailOffset <= resumeOffset() <
+    // tailOffset + tail.size().
+    void resumeKnown(const QByteArray &tail, qsizetype tailOffset = 0);
 
 private:
     class Impl;

@@ -71,30 +71,13 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
 {
     if (plainTextEquals(rtf))
         return;
-    bool resume = false;
-    if (m_reader && m_readerSerial == m_serial) {
-        if (stream != 0) {
-            const qsizetype at = stream == m_readerStream ? m_reader->resumeOffset() : -1;
-            resume = at >= 0 && at <= m_readerStable && rtf.size() > at;
-        } else {
-            resume = m_reader->canResume(rtf);
-        }
-    }
+    const bool resume = stream != 0 ? ContinuesRtf(stream, 0) && rtf.size() > m_reader->resumeOffset()
+                                    : m_reader && m_readerSerial == m_serial && m_reader->canResume(rtf);
     if (resume) {
-        // The same document grown at its end: append the new part in place.
-        m_muted = true;
         if (stream != 0)
-            m_reader->resumeKnown(rtf);
+            AppendRtf(rtf, 0, stream, stable);
         else
-            m_reader->resume(rtf);
-        m_muted = false;
-        ++m_serial;
-        m_readerSerial = m_serial;
-        m_readerStream = stream;
-        m_readerStable = stable;
-        // As after a full replacement: caret at the start, top in view.
-        moveCursor(QTextCursor::Start);
-        emit OnChange();
+            appended([&] { m_reader->resume(rtf); }, stream, stable);
         return;
     }
     m_reader.reset();
@@ -119,6 +102,35 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
     m_readerSerial = m_serial;
     m_readerStream = stream;
     m_readerStable = stable;
+}
+
+bool RichTextView::ContinuesRtf(quint64 stream, qsizetype offset) const
+{
+    if (!m_reader || m_readerSerial != m_serial || stream == 0 || stream != m_readerStream)
+        return false;
+    const qsizetype at = m_reader->resumeOffset();
+    return at >= offset && at <= m_readerStable;
+}
+
+void RichTextView::AppendRtf(const QByteArray &tail, qsizetype offset, quint64 stream, qsizetype stable)
+{
+    Q_ASSERT(ContinuesRtf(stream, offset) && m_reader->resumeOffset() < offset + tail.size());
+    appended([&] { m_reader->resumeKnown(tail, offset); }, stream, stable);
+}
+
+template<typename Read> void RichTextView::appended(Read read, quint64 stream, qsizetype stable)
+{
+    // The same document grown at its end: the new part is appended in place.
+    m_muted = true;
+    read();
+    m_muted = false;
+    ++m_serial;
+    m_readerSerial = m_serial;
+    m_readerStream = stream;
+    m_readerStable = stable;
+    // As after a full replacement: caret at the start, top in view.
+    moveCursor(QTextCursor::Start);
+    emit OnChange();
 }
 
 void RichTextView::SetPlainContent(const QString &text)

@@ -41,6 +41,14 @@ public:
     // changed since, only its new end is read, without comparing the rest.
     // Nothing of rtf is kept, so it may be borrowed bytes.
     void SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype stable);
+    // Whether a later text of stream, given as its end from offset on, can
+    // be read by AppendRtf: the view shows the stream's text read last, not
+    // changed since, and stopped reading within that text's stable bytes,
+    // at or after offset.
+    bool ContinuesRtf(quint64 stream, qsizetype offset) const;
+    // Reads the new end of such a text: tail is the text from offset on.
+    // As SetRtfText otherwise (caret at the start, OnChange fires once).
+    void AppendRtf(const QByteArray &tail, qsizetype offset, quint64 stream, qsizetype stable);
     // Plain text, paragraphs separated by CR LF; empty for an empty view.
     QString ContentText() const;
     // Length of ContentText(): two per paragraph break. Counted once per
@@ -102,6 +110,9 @@ private:
     void installDocument(std::unique_ptr<QTextDocument> document);
     bool plainTextEquals(const QByteArray &text) const;
     void contentChanged();
+    // Runs read (the reader appending to the document), then what follows
+    // any reading of a longer text.
+    template<typename Read> void appended(Read read, quint64 stream, qsizetype stable);
 
     // The reading of the RTF shown, kept while the content stays as read: a
     // longer version of the same RTF (the next drill) only appends its end.

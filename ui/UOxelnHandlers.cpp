@@ -2,6 +2,8 @@
 // lock with its caret pinning, the link label and the output buttons.
 #include "UOxeln.h"
 
+#include "MarkupToRtf.h"
+
 #include "CaptionCipher.h"
 #include "ErrorBox.h"
 #include "Platform.h"
@@ -220,12 +222,21 @@ void TForm1::hidePreview()
 
 namespace {
 
-// The view reads the worksheet's own bytes: nothing is copied, and a view
-// that shows the previous text of the stream reads only the new end.
+// A view that shows the previous text of the stream reads only the new end,
+// straight from the worksheet's bytes; otherwise (the first drill of a
+// worksheet, a view edited or emptied since) it reads the whole.
 void setViewRtf(oxeln::RichTextView *view, const oxeln::DocumentRtf &rtf)
 {
-    const QByteArray bytes = QByteArray::fromRawData(rtf.text.data(), qsizetype(rtf.text.size()));
-    view->SetRtfText(bytes, rtf.stream, qsizetype(rtf.stable));
+    const auto borrowed = [](std::string_view bytes) {
+        return QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
+    };
+    if (view->ContinuesRtf(rtf.stream, qsizetype(rtf.offset))) {
+        view->AppendRtf(borrowed(rtf.tail), qsizetype(rtf.offset), rtf.stream, qsizetype(rtf.stable));
+        return;
+    }
+    const std::string whole = rtf.offset == 0 ? std::string() : oxeln::WholeRtf(rtf);
+    view->SetRtfText(borrowed(rtf.offset == 0 ? rtf.tail : std::string_view(whole)), rtf.stream,
+                     qsizetype(rtf.stable));
 }
 
 } // namespace

@@ -31,7 +31,7 @@ public:
 
     // SetRtfText of RxE1 and RxE2. The subject view's change handler may
     // process pending events, so a nested drill can run inside this call;
-    // rtf.text is only valid until then: a view reads it first.
+    // rtf.tail is only valid until then: a view reads it first.
     virtual void setSubjectRtf(const DocumentRtf &rtf) = 0;
     virtual void setAnswerRtf(const DocumentRtf &rtf) = 0;
 };

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,7 +80,7 @@ Key keyOf(const char *bytes) // KeyBytes readable bytes
 struct IndexedTag
 {
     Key key;
-    char rtf[KeyBytes];
+    char rtf[KeyBytes]; // zero padded: copied whole, then the output advances by length
     std::uint8_t length;
     std::uint8_t tagLength; // a tag holding zero bytes has the key of a shorter one
 };
@@ -207,22 +208,89 @@ inline char foldAscii(char c)
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-// Output appended to a string: the string grows geometrically by itself, and
-// nothing is written twice (no zero-filled room ahead of the text).
+// Room for the output, reused by the conversions of this thread: a drill's
+// lines are written into warm memory. A buffer grown past this is given
+// back after use, so a whole worksheet's conversion keeps nothing.
+constexpr std::size_t KeptScratch = 256 * 1024;
+
+struct Scratch
+{
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+};
+
+thread_local Scratch ThreadScratch;
+
+// Output written through a raw pointer into room grown ahead of need: no
+// check or call per byte, and no zero-filled room (the scratch buffer is
+// not initialised; only what is written is copied out, once, at the end).
 class Writer
 {
 public:
-    explicit Writer(std::string &out) : m_out(out) {}
+    explicit Writer(std::size_t expected) : m_scratch(ThreadScratch)
+    {
+        if (m_scratch.capacity < expected) {
+            m_scratch.capacity = std::max<std::size_t>(expected, 4096);
+            m_scratch.bytes.reset(new char[m_scratch.capacity]);
+        }
+        m_p = m_scratch.bytes.get();
+        m_limit = m_p + m_scratch.capacity;
+    }
+    ~Writer()
+    {
+        if (m_scratch.capacity > KeptScratch) {
+            m_scratch.bytes.reset();
+            m_scratch.capacity = 0;
+        }
+    }
     Writer(const Writer &) = delete;
     Writer &operator=(const Writer &) = delete;
 
-    void put(const char *bytes, std::size_t n) { m_out.append(bytes, n); }
-    void put(std::string_view text) { m_out.append(text); }
-    void put(char c) { m_out.push_back(c); }
-    std::size_t size() const { return m_out.size(); }
+    void ensure(std::size_t n)
+    {
+        if (static_cast<std::size_t>(m_limit - m_p) < n)
+            grow(n);
+    }
+    void put(const char *bytes, std::size_t n)
+    {
+        ensure(n);
+        std::memcpy(m_p, bytes, n);
+        m_p += n;
+    }
+    void put(std::string_view text) { put(text.data(), text.size()); }
+    void put(char c)
+    {
+        ensure(1);
+        *m_p++ = c;
+    }
+    // A 16-byte block of which only the first n bytes count.
+    void putBlock(const char *block, std::size_t n)
+    {
+        ensure(KeyBytes);
+        std::memcpy(m_p, block, KeyBytes);
+        m_p += n;
+    }
+    std::size_t size() const { return static_cast<std::size_t>(m_p - m_scratch.bytes.get()); }
+    void appendTo(std::string &out) const { appendTo(out, size()); }
+    // The first n bytes written.
+    void appendTo(std::string &out, std::size_t n) const { out.append(m_scratch.bytes.get(), n); }
 
 private:
-    std::string &m_out;
+    void grow(std::size_t n)
+    {
+        const std::size_t used = size();
+        const std::size_t capacity = std::max(m_scratch.capacity * 2, used + n + 64);
+        std::unique_ptr<char[]> bigger(new char[capacity]);
+        std::memcpy(bigger.get(), m_scratch.bytes.get(), used);
+        m_scratch.bytes = std::move(bigger);
+        m_scratch.capacity = capacity;
+        m_p = m_scratch.bytes.get() + used;
+        m_limit = m_scratch.bytes.get() + capacity;
+    }
+
+    Scratch &m_scratch;
+    char *m_p = nullptr;
+    char *m_limit = nullptr;
 };
 
 // "\fs", the folded tag text with every "te=" taken out (one left-to-right
@@ -279,7 +347,7 @@ void putTag(Writer &out, const char *raw, std::size_t length, const char *inputE
             return;
         }
         if (const IndexedTag *row = Index.find(key, length))
-            out.put(row->rtf, row->length);
+            out.putBlock(row->rtf, row->length);
         return;
     }
     // Only a font size tag can be this long.
@@ -299,13 +367,12 @@ struct ResumePoint
     std::size_t output;
 };
 
-// Converts the body, appending to out. Returns where the conversion may go
-// on when more markup is appended: the end of the input, or the "<" of a
-// tag that the input leaves open (more bytes would change it), with the
+// Converts a piece of the body into writer. Returns where the conversion
+// may go on when more markup follows: the end of the piece, or the "<" of a
+// tag that the piece leaves open (more bytes would change it), with the
 // output's size before that tag.
-ResumePoint appendBody(std::string &out, std::string_view markup)
+ResumePoint convertPiece(Writer &writer, std::string_view markup)
 {
-    Writer writer(out);
     ResumePoint resume{markup.size(), 0};
     const char *const begin = markup.data();
     const char *p = begin;
@@ -339,6 +406,38 @@ ResumePoint appendBody(std::string &out, std::string_view markup)
     return resume;
 }
 
+// Markup converted at a time: its output fits the kept scratch buffer.
+constexpr std::size_t PieceBytes = KeptScratch / 2;
+
+// Converts the body, appending to out, a piece at a time so that the
+// scratch buffer stays small and warm. Returns where the conversion may go
+// on (convertPiece), in bytes of markup and of out.
+ResumePoint appendBody(std::string &out, std::string_view markup)
+{
+    std::size_t done = 0;
+    std::size_t piece = std::min(PieceBytes, markup.size());
+    for (;;) {
+        const bool last = done + piece == markup.size();
+        // Plain text dominates documents; tags and escapes grow it a little,
+        // and the writer grows its buffer when that is not enough.
+        Writer writer(piece + piece / 4 + 64);
+        const ResumePoint resume = convertPiece(writer, markup.substr(done, piece));
+        if (last) {
+            const ResumePoint whole{done + resume.markup, out.size() + resume.output};
+            writer.appendTo(out);
+            return whole;
+        }
+        if (resume.markup == 0) {
+            piece = markup.size() - done; // one tag longer than a piece: the rest in one go
+            continue;
+        }
+        // A tag cut open by the piece's end is converted with the next piece.
+        writer.appendTo(out, resume.output);
+        done += resume.markup;
+        piece = std::min(PieceBytes, markup.size() - done);
+    }
+}
+
 std::uint64_t newStream()
 {
     static std::atomic<std::uint64_t> next{1};
@@ -349,7 +448,6 @@ std::uint64_t newStream()
 
 void AppendMarkupAsRtf(std::string &out, std::string_view markup)
 {
-    // Plain text dominates documents; tags and escapes grow it a little.
     out.reserve(out.size() + RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
     out.append(RtfHeader);
     appendBody(out, markup);
@@ -363,15 +461,20 @@ std::string MarkupToRtf(std::string_view markup)
     return out;
 }
 
+std::string WholeRtf(const DocumentRtf &rtf)
+{
+    return rtf.offset == 0 ? std::string(rtf.tail) : MarkupToRtf(rtf.markup);
+}
+
 GrowingRtf::GrowingRtf(const GrowingRtf &other)
-    : m_rtf(other.m_rtf), m_markupDone(other.m_markupDone), m_rtfDone(other.m_rtfDone)
+    : m_tail(other.m_tail), m_markupDone(other.m_markupDone), m_rtfDone(other.m_rtfDone)
 {
 }
 
 GrowingRtf &GrowingRtf::operator=(const GrowingRtf &other)
 {
     if (this != &other) {
-        m_rtf = other.m_rtf;
+        m_tail = other.m_tail;
         m_markupDone = other.m_markupDone;
         m_rtfDone = other.m_rtfDone;
         m_stream = 0; // a copy goes on on its own: it is not the stream it was copied from
@@ -381,7 +484,6 @@ GrowingRtf &GrowingRtf::operator=(const GrowingRtf &other)
 
 void GrowingRtf::restart()
 {
-    std::string().swap(m_rtf); // a new document is small again: give the memory back
     m_markupDone = 0;
     m_rtfDone = 0;
     m_stream = 0;
@@ -391,21 +493,25 @@ DocumentRtf GrowingRtf::convert(std::string_view markup)
 {
     if (markup.size() < m_markupDone)
         restart(); // not a continuation: convert it whole
-    if (m_stream == 0)
+    std::size_t offset = m_rtfDone;
+    if (m_stream == 0) {
+        // The first text of a stream is the whole conversion.
         m_stream = newStream();
-    if (m_rtfDone == 0) {
-        m_rtf.clear();
-        m_rtf.reserve(RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
-        m_rtf.append(RtfHeader);
-        m_rtfDone = m_rtf.size();
-    } else {
-        m_rtf.resize(m_rtfDone); // drops the "}" and an open tag's conversion
+        m_markupDone = 0;
+        offset = 0;
     }
-    const ResumePoint resume = appendBody(m_rtf, markup.substr(m_markupDone));
+    m_tail.clear();
+    if (offset == 0) {
+        m_tail.reserve(RtfHeader.size() + markup.size() + markup.size() / 4 + 64);
+        m_tail.append(RtfHeader);
+    }
+    // From the end of what was converted for good: past an open tag's
+    // conversion, which more markup may change.
+    const ResumePoint resume = appendBody(m_tail, markup.substr(m_markupDone));
     m_markupDone += resume.markup;
-    m_rtfDone = resume.output;
-    m_rtf.push_back('}');
-    return {m_rtf, m_stream, m_rtfDone};
+    m_rtfDone = offset + resume.output;
+    m_tail.push_back('}');
+    return {markup, m_tail, offset, m_stream, m_rtfDone};
 }
 
 } // namespace oxeln

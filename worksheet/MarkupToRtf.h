@@ -22,7 +22,8 @@ void AppendMarkupAsRtf(std::string &out, std::string_view markup);
 
 // The RTF of a markup document that grows at its end, as a worksheet does
 // from drill to drill: each conversion converts only what was appended
-// since the last one, and gives the same bytes as MarkupToRtf of the whole.
+// since the last one, giving the end of what MarkupToRtf of the whole gives;
+// none of the whole RTF is kept.
 class GrowingRtf
 {
 public:
@@ -33,15 +34,16 @@ public:
 
     // The RTF of markup, which must begin with the markup of the previous
     // call since restart(); a shorter markup is converted whole, on a new
-    // stream. The text stays valid until the next call.
+    // stream. The tail stays valid until the next call, the markup as long
+    // as the caller keeps it.
     DocumentRtf convert(std::string_view markup);
     // The document was replaced: the next conversion starts a new stream.
     void restart();
 
 private:
-    std::string m_rtf;            // header + body + "}"
+    std::string m_tail;           // the last conversion's end
     std::size_t m_markupDone = 0; // markup converted for good
-    std::size_t m_rtfDone = 0;    // its RTF, header included, in m_rtf
+    std::size_t m_rtfDone = 0;    // the size of its RTF, header included
     std::uint64_t m_stream = 0;   // 0: none yet
 };
 

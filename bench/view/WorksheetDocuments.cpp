@@ -2,6 +2,7 @@
 
 #include "DefaultTitles.h"
 #include "DrillHost.h"
+#include "MarkupToRtf.h"
 #include "Worksheet.h"
 
 namespace oxeln::bench {
@@ -24,8 +25,8 @@ public:
     int interlineCount() override { return 2; }
     void setCounterCaption(const std::string &) override {}
     void hidePreview() override {}
-    void setSubjectRtf(const DocumentRtf &rtf) override { m_subject = rtf.text; }
-    void setAnswerRtf(const DocumentRtf &rtf) override { m_answer = rtf.text; }
+    void setSubjectRtf(const DocumentRtf &rtf) override { m_subject = WholeRtf(rtf); }
+    void setAnswerRtf(const DocumentRtf &rtf) override { m_answer = WholeRtf(rtf); }
 
     std::string m_subject;
     std::string m_answer;

@@ -30,8 +30,8 @@ public:
     int interlineCount() override { return 2; }
     void setCounterCaption(const std::string &) override {}
     void hidePreview() override {}
-    void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectFilled = true; benchmark::DoNotOptimize(rtf.text.data()); }
-    void setAnswerRtf(const DocumentRtf &rtf) override { m_answerFilled = true; benchmark::DoNotOptimize(rtf.text.data()); }
+    void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectFilled = true; benchmark::DoNotOptimize(rtf.tail.data()); }
+    void setAnswerRtf(const DocumentRtf &rtf) override { m_answerFilled = true; benchmark::DoNotOptimize(rtf.tail.data()); }
 
 private:
     int m_lines;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DrillHost.h"
+#include "MarkupToRtf.h"
 #include "RandomSource.h"
 
 #include <functional>
@@ -90,11 +91,22 @@ public:
     }
 
 private:
+    // The whole text as a view rebuilds it: the previous text's kept bytes
+    // and the tail, or, for a view that does not show the stream's previous
+    // text, the whole conversion.
     void follow(const DocumentRtf &rtf, std::string &last, std::uint64_t &stream, std::size_t &stable)
     {
-        if (rtf.stream == stream && (rtf.text.size() < stable || rtf.text.substr(0, stable) != last.substr(0, stable)))
-            ++brokenStreams;
-        last = rtf.text;
+        std::string whole;
+        if (rtf.stream == stream) {
+            if (rtf.offset > stable)
+                ++brokenStreams;
+            whole = last.substr(0, rtf.offset) + std::string(rtf.tail);
+            if (whole.size() < stable || whole.compare(0, stable, last, 0, stable) != 0)
+                ++brokenStreams;
+        } else {
+            whole = WholeRtf(rtf);
+        }
+        last = std::move(whole);
         stream = rtf.stream;
         stable = rtf.stable;
     }

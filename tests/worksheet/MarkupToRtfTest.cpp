@@ -225,11 +225,19 @@ TEST(MarkupToRtf, AgreesWithAPlainConverterOnRandomMarkup)
             markup += pieces[pick(gen)];
         ASSERT_EQ(body(markup), referenceBody(markup)) << markup;
     }
+    // Long documents are converted a piece at a time: tags across the
+    // pieces' ends, and one tag longer than a piece.
+    std::string longer;
+    while (longer.size() < 700'000)
+        longer += pieces[pick(gen)];
+    EXPECT_EQ(body(longer), referenceBody(longer));
+    const std::string hugeTag = "a<te=" + std::string(300'000, '7') + ">b";
+    EXPECT_EQ(body(hugeTag + longer), referenceBody(hugeTag + longer));
 }
 
 // A document grown piece by piece, tags cut open at the end included:
-// every conversion gives the whole conversion's bytes, on one stream whose
-// texts keep what they promised.
+// every conversion's tail is the end of the whole conversion, from no
+// further than what the stream promised to keep.
 TEST(GrowingRtf, ConvertsTheAppendedMarkupAsTheWholeWould)
 {
     const std::vector<std::string> pieces = {
@@ -241,29 +249,35 @@ TEST(GrowingRtf, ConvertsTheAppendedMarkupAsTheWholeWould)
     for (int round = 0; round < 300; ++round) {
         GrowingRtf growing;
         std::string markup;
-        std::string before;
         DocumentRtf last;
         for (int step = 0; step < 30; ++step) {
             for (int i = count(gen); i > 0; --i)
                 markup += pieces[pick(gen)];
             const DocumentRtf rtf = growing.convert(markup);
-            ASSERT_EQ(rtf.text, MarkupToRtf(markup)) << markup;
-            if (step > 0) {
+            const std::string whole = MarkupToRtf(markup);
+            ASSERT_EQ(rtf.markup, markup);
+            ASSERT_EQ(rtf.tail, whole.substr(rtf.offset)) << markup;
+            ASSERT_LT(rtf.stable, whole.size());
+            if (step == 0) {
+                ASSERT_EQ(rtf.offset, 0u);
+            } else {
                 ASSERT_EQ(rtf.stream, last.stream);
-                ASSERT_EQ(rtf.text.substr(0, last.stable), before.substr(0, last.stable)) << markup;
+                ASSERT_LE(rtf.offset, last.stable);
+                ASSERT_GE(rtf.stable, last.stable);
             }
-            ASSERT_LT(rtf.stable, rtf.text.size());
-            before = rtf.text;
             last = rtf;
         }
-        // A copy goes on on a stream of its own; so does a replaced document.
+        // A copy goes on on a stream of its own, from the start; so does a
+        // replaced document.
         GrowingRtf copy = growing;
-        EXPECT_NE(copy.convert(markup).stream, last.stream);
-        EXPECT_EQ(copy.convert(markup + "<br>").text, MarkupToRtf(markup + "<br>"));
+        const DocumentRtf copied = copy.convert(markup + "<br>");
+        EXPECT_NE(copied.stream, last.stream);
+        EXPECT_EQ(copied.offset, 0u);
+        EXPECT_EQ(WholeRtf(copied), MarkupToRtf(markup + "<br>"));
         growing.restart();
         const DocumentRtf fresh = growing.convert("<b>x");
         EXPECT_NE(fresh.stream, last.stream);
-        EXPECT_EQ(fresh.text, MarkupToRtf("<b>x"));
+        EXPECT_EQ(fresh.tail, MarkupToRtf("<b>x"));
         EXPECT_NE(growing.convert("y").stream, fresh.stream); // shorter: not a continuation
     }
 }
