@@ -177,9 +177,9 @@ void runSizes(const std::vector<int> &sizes)
                     row.settled / base.settled, row.behind, row.rapid, row.rapid / row.settled, row.rapidTail);
     }
     const struct mallinfo2 heap = mallinfo2();
-    std::printf("peak_MB %.1f after %d drills (resident now %.1f MB, heap in use %.1f MB)\n",
+    std::printf("peak_MB %.1f after %d drills (resident now %.1f MB, heap in use %.1f MB, free in heap %.1f MB)\n",
                 statusKilobytes("VmHWM:") / 1024.0, window.drills, statusKilobytes("VmRSS:") / 1024.0,
-                double(heap.uordblks + heap.hblkhd) / 1048576.0);
+                double(heap.uordblks + heap.hblkhd) / 1048576.0, double(heap.fordblks) / 1048576.0);
     std::fflush(stdout);
     if (qEnvironmentVariableIsSet("OXELN_BENCH_SMAPS")) {
         QFile in(QStringLiteral("/proc/self/smaps"));
