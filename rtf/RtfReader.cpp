@@ -84,11 +84,17 @@ qsizetype RtfReader::resumeOffset() const
     return m_impl->parser.resumable() ? m_impl->parser.stop() : -1;
 }
 
-void RtfReader::resumeKnown(const QByteArray &tail, qsizetype tailOffset)
+bool RtfReader::canResumeKnown(const QByteArray &tail, qsizetype tailOffset) const
 {
     const qsizetype at = resumeOffset();
-    Q_ASSERT(at >= tailOffset && at < tailOffset + tail.size());
-    m_impl->read(tail, at - tailOffset, tailOffset);
+    return at >= tailOffset && at < tailOffset + tail.size()
+        && rtf::Tokenizer::hasContentFrom(tail.constData(), tail.size(), at - tailOffset);
+}
+
+void RtfReader::resumeKnown(const QByteArray &tail, qsizetype tailOffset)
+{
+    Q_ASSERT(canResumeKnown(tail, tailOffset));
+    m_impl->read(tail, resumeOffset() - tailOffset, tailOffset);
 }
 
 } // namespace oxeln

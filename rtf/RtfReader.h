@@ -54,11 +54,12 @@ public:
     // Where the text read can go on: the offset of its final "}", or -1 when
     // more input could not continue it exactly there.
     qsizetype resumeOffset() const;
-    // Appends what a longer text holds from resumeOffset() on, without
-    // comparing: the caller knows that it begins with the text read up to
-    // there. tail is that text from offset tailOffset on (the whole text
-    // when 0), holding resumeOffset(): tailOffset <= resumeOffset() <
-    // tailOffset + tail.size().
+    // Whether resumeKnown() can read a longer text that the caller knows to
+    // begin with the text read up to resumeOffset(): tail is that text from
+    // offset tailOffset on (the whole text when 0); it must hold
+    // resumeOffset() and something beyond blanks from there (see canResume).
+    bool canResumeKnown(const QByteArray &tail, qsizetype tailOffset = 0) const;
+    // Appends what such a text holds from resumeOffset() on, without comparing.
     void resumeKnown(const QByteArray &tail, qsizetype tailOffset = 0);
 
 private:

@@ -71,7 +71,7 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
 {
     if (plainTextEquals(rtf))
         return;
-    const bool resume = stream != 0 ? ContinuesRtf(stream, 0) && rtf.size() > m_reader->resumeOffset()
+    const bool resume = stream != 0 ? ContinuesRtf(rtf, 0, stream)
                                     : m_reader && m_readerSerial == m_serial && m_reader->canResume(rtf);
     if (resume) {
         if (stream != 0)
@@ -104,17 +104,16 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
     m_readerStable = stable;
 }
 
-bool RichTextView::ContinuesRtf(quint64 stream, qsizetype offset) const
+bool RichTextView::ContinuesRtf(const QByteArray &tail, qsizetype offset, quint64 stream) const
 {
     if (!m_reader || m_readerSerial != m_serial || stream == 0 || stream != m_readerStream)
         return false;
-    const qsizetype at = m_reader->resumeOffset();
-    return at >= offset && at <= m_readerStable;
+    return m_reader->resumeOffset() <= m_readerStable && m_reader->canResumeKnown(tail, offset);
 }
 
 void RichTextView::AppendRtf(const QByteArray &tail, qsizetype offset, quint64 stream, qsizetype stable)
 {
-    Q_ASSERT(ContinuesRtf(stream, offset) && m_reader->resumeOffset() < offset + tail.size());
+    Q_ASSERT(ContinuesRtf(tail, offset, stream));
     appended([&] { m_reader->resumeKnown(tail, offset); }, stream, stable);
 }
 

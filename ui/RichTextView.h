@@ -45,7 +45,7 @@ public:
     // be read by AppendRtf: the view shows the stream's text read last, not
     // changed since, and stopped reading within that text's stable bytes,
     // at or after offset.
-    bool ContinuesRtf(quint64 stream, qsizetype offset) const;
+    bool ContinuesRtf(const QByteArray &tail, qsizetype offset, quint64 stream) const;
     // Reads the new end of such a text: tail is the text from offset on.
     // As SetRtfText otherwise (caret at the start, OnChange fires once).
     void AppendRtf(const QByteArray &tail, qsizetype offset, quint64 stream, qsizetype stable);

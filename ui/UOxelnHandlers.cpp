@@ -230,8 +230,9 @@ void setViewRtf(oxeln::RichTextView *view, const oxeln::DocumentRtf &rtf)
     const auto borrowed = [](std::string_view bytes) {
         return QByteArray::fromRawData(bytes.data(), qsizetype(bytes.size()));
     };
-    if (view->ContinuesRtf(rtf.stream, qsizetype(rtf.offset))) {
-        view->AppendRtf(borrowed(rtf.tail), qsizetype(rtf.offset), rtf.stream, qsizetype(rtf.stable));
+    const QByteArray tail = borrowed(rtf.tail);
+    if (view->ContinuesRtf(tail, qsizetype(rtf.offset), rtf.stream)) {
+        view->AppendRtf(tail, qsizetype(rtf.offset), rtf.stream, qsizetype(rtf.stable));
         return;
     }
     const std::string whole = rtf.offset == 0 ? std::string() : oxeln::WholeRtf(rtf);

@@ -94,11 +94,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             }
             // As the views do: go on from the last stop when the stream
             // promised to keep everything before it, else read it whole.
-            const qsizetype at = reader && rtf.stream == stream ? reader->resumeOffset() : -1;
-            if (at >= qsizetype(rtf.offset) && std::size_t(at) <= stable
-                && std::size_t(at) < rtf.offset + rtf.tail.size()) {
-                reader->resumeKnown(QByteArray::fromRawData(rtf.tail.data(), qsizetype(rtf.tail.size())),
-                                    qsizetype(rtf.offset));
+            const QByteArray tail = QByteArray::fromRawData(rtf.tail.data(), qsizetype(rtf.tail.size()));
+            if (reader && rtf.stream == stream && reader->resumeOffset() >= 0
+                && std::size_t(reader->resumeOffset()) <= stable && reader->canResumeKnown(tail, qsizetype(rtf.offset))) {
+                reader->resumeKnown(tail, qsizetype(rtf.offset));
             } else {
                 reader = std::make_unique<oxeln::RtfReader>(QByteArray::fromStdString(whole), &grown);
             }

@@ -281,7 +281,7 @@ void PreviewTest::closingTheWindowHidesThePanel()
 void PreviewTest::dialogsComeAboveIt()
 {
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
-    m_panel->preview(*m_subject);
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     const QWindow *window = m_panel->floatingWindow()->windowHandle();
     QVERIFY(window->flags() & Qt::WindowStaysOnTopHint);
     // While a dialog of the program is up, the preview does not stay above it.

@@ -271,7 +271,7 @@ void PrintingCupsTest::dialogJobChoicesNeverReachAJob()
     m_subject->SetRtfText(sheet.subjectRtf);
     QCOMPARE(PagesOf(*m_subject, CurrentPrinter().pageLayout()), 3);
     const int last = LastCupsJobId();
-    PrintWorksheet(*m_subject, *m_answer, 1, 0, true);
+    PrintWorksheet(*m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), 1, 0, true);
     QVERIFY(WaitForCupsIdle());
     const QList<CupsJob> jobs = CupsJobsAfter(last);
     QCOMPARE(jobs.size(), 1);
