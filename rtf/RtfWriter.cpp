@@ -15,11 +15,17 @@
 #include <optional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace oxeln {
 
 namespace {
 
 constexpr int kDefaultFontSize = 24; // half-points, what \plain means
+// Bytes left before the body for the header: a worksheet's takes some 400.
+constexpr qsizetype kHeaderRoom = 4096;
 
 // One run's character properties, with its fonts and colours as indexes
 // of the tables being written.
@@ -111,6 +117,7 @@ private:
 
 QByteArray Writer::run()
 {
+    m_body.room(kHeaderRoom);
     m_formats = m_document->allFormats();
     m_states.resize(size_t(m_formats.size()));
     m_alignments.assign(size_t(m_formats.size()), -1);
@@ -161,14 +168,21 @@ QByteArray Writer::run()
     }
     m_body.put("}\r\n");
 
+    // The header, known only now (its tables list what the body used), goes
+    // into the room left before the body when it fits: no copy of the body.
     const QByteArray head = header();
-    const qsizetype bodySize = m_body.size();
-    QByteArray body = m_body.take();
-    QByteArray whole;
-    whole.resize(head.size() + bodySize);
-    std::memcpy(whole.data(), head.constData(), size_t(head.size()));
-    std::memcpy(whole.data() + head.size(), body.constData(), size_t(bodySize));
-    return whole;
+    const qsizetype bodySize = m_body.size() - kHeaderRoom;
+    QByteArray whole = m_body.take();
+    if (head.size() <= kHeaderRoom) {
+        whole.remove(0, kHeaderRoom - head.size()); // moves the start, copies nothing
+        std::memcpy(whole.data(), head.constData(), size_t(head.size()));
+        return whole;
+    }
+    QByteArray copy;
+    copy.resize(head.size() + bodySize);
+    std::memcpy(copy.data(), head.constData(), size_t(head.size()));
+    std::memcpy(copy.data() + head.size(), whole.constData() + kHeaderRoom, size_t(bodySize));
+    return copy;
 }
 
 QByteArray Writer::header()
@@ -331,8 +345,37 @@ void writeText(Output &out, QStringView text, bool symbol)
     // once, then only what was written counts.
     char *const start = out.room(text.size() * 8);
     char *p = start;
-    for (const QChar ch : text) {
-        const char16_t c = ch.unicode();
+    const char16_t *const chars = text.utf16();
+    const qsizetype size = text.size();
+    qsizetype i = 0;
+    while (i < size) {
+#if defined(__SSE2__)
+        // Eight plain characters at a time, narrowed to bytes: most of a
+        // worksheet is plain text.
+        if (!symbol) {
+            const __m128i below = _mm_set1_epi16(0x1F);
+            const __m128i above = _mm_set1_epi16(0x80);
+            const __m128i backslash = _mm_set1_epi16('\\');
+            const __m128i braceOpen = _mm_set1_epi16('{');
+            const __m128i braceClose = _mm_set1_epi16('}');
+            while (size - i >= 8) {
+                const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(chars + i));
+                // Signed comparisons: characters from 0x8000 up read as negative, so not plain.
+                const __m128i inRange = _mm_and_si128(_mm_cmpgt_epi16(x, below), _mm_cmplt_epi16(x, above));
+                const __m128i syntax = _mm_or_si128(_mm_cmpeq_epi16(x, backslash),
+                                                    _mm_or_si128(_mm_cmpeq_epi16(x, braceOpen),
+                                                                 _mm_cmpeq_epi16(x, braceClose)));
+                if (_mm_movemask_epi8(_mm_andnot_si128(syntax, inRange)) != 0xFFFF)
+                    break;
+                _mm_storel_epi64(reinterpret_cast<__m128i *>(p), _mm_packus_epi16(x, x));
+                p += 8;
+                i += 8;
+            }
+            if (i == size)
+                break;
+        }
+#endif
+        const char16_t c = chars[i++];
         if (c >= 0x20 && c < 0x80 && !symbol) {
             if (c == '\\' || c == '{' || c == '}')
                 *p++ = '\\';
