@@ -109,8 +109,12 @@ void releaseLayout(const QTextDocument &document)
     ReleasePageLayout(document);
 }
 
+// How a job runs: a print job lets events run between pages and keeps
+// other jobs out meanwhile; a file export runs through without either.
+enum class JobKind { Print, Export };
+
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
-              bool keepLayout);
+              bool keepLayout, JobKind kind = JobKind::Print);
 
 // The current printer, checked before a job starts on it.
 QPrinter &currentPrinterForJob()
@@ -163,6 +167,12 @@ void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qre
     printJob(device, document, sourceDpi, title, false);
 }
 
+void ExportDocumentPages(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                         const QString &title)
+{
+    printJob(device, document, sourceDpi, title, false, JobKind::Export);
+}
+
 namespace {
 
 // copies jobs, each on the device that deviceForJob gives when it starts.
@@ -182,9 +192,10 @@ void printCopies(DeviceForJob deviceForJob, const QTextDocument &document, qreal
 }
 
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
-              bool keepLayout)
+              bool keepLayout, JobKind kind)
 {
-    if (s_jobOpen)
+    const bool printing = kind == JobKind::Print;
+    if (printing && s_jobOpen)
         throw jobAlreadyOpen();
     if (auto *printer = dynamic_cast<QPrinter *>(&device)) {
         keepWholeDocument(*printer);
@@ -195,14 +206,16 @@ void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal so
     QPainter painter;
     if (!painter.begin(&device))
         throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
-    s_jobOpen = true;
+    if (printing)
+        s_jobOpen = true;
     // Events run between pages: the view may replace its document meanwhile.
     const QPointer<const QTextDocument> alive(&document);
     const auto endJob = qScopeGuard([&] {
         painter.end();
         if (alive && !keepLayout)
             releaseLayout(document);
-        s_jobOpen = false;
+        if (printing)
+            s_jobOpen = false;
     });
 
     const QRect page = PrintableAreaTwips(device);
@@ -223,7 +236,8 @@ void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal so
             break;
         position = next;
         // Repaints and clicks go on while the job spools.
-        QCoreApplication::processEvents();
+        if (printing)
+            QCoreApplication::processEvents();
         if (!alive)
             break;
         device.newPage();

@@ -40,6 +40,12 @@ void PrintDocument(const QTextDocument &document, qreal sourceDpi, const QString
 void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
                    const QString &title);
 
+// The same pages onto a file's page device (a QPdfWriter) in one run: no
+// events are processed between pages, so the document cannot change under
+// it, and an open print job does not stand in its way.
+void ExportDocumentPages(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
+                         const QString &title);
+
 // copies jobs of the document one after the other on device, as PrintDocument
 // makes each; the pages are laid out once for all of them (for documents of
 // a few thousand paragraphs: longer ones are laid out a few pages at a time).

@@ -1,7 +1,7 @@
 #include "Saving.h"
 
+#include "DocumentExport.h"
 #include "RtfCodePage.h"
-#include "ViewDocument.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -38,7 +38,26 @@ QString AnswerFileName(const QString &subjectFileName)
 {
     const qsizetype dot = subjectFileName.lastIndexOf(QLatin1Char('.'));
     const bool hasExtension = dot >= fileNameStart(subjectFileName);
-    return (hasExtension ? subjectFileName.left(dot) : subjectFileName) + QStringLiteral("_Cor.rtf");
+    const QString base = hasExtension ? subjectFileName.left(dot) : subjectFileName;
+    const FileFormat format = FileFormatOf(subjectFileName);
+    if (hasExtension && (format == FileFormat::Pdf || format == FileFormat::Odt))
+        return base + QStringLiteral("_Cor") + subjectFileName.mid(dot);
+    return base + QStringLiteral("_Cor.rtf");
+}
+
+QStringList SaveFileTypes()
+{
+    return {QStringLiteral("Tous les fichiers (*)"), QStringLiteral("Document PDF (*.pdf)"),
+            QStringLiteral("Document OpenDocument (*.odt)")};
+}
+
+QString PathForFileType(const QString &chosenPath, const QString &fileType)
+{
+    const QStringList types = SaveFileTypes();
+    const qsizetype type = types.indexOf(fileType);
+    if (type <= 0 || chosenPath.indexOf(QLatin1Char('.'), fileNameStart(chosenPath)) >= 0)
+        return chosenPath;
+    return chosenPath + (type == 1 ? QStringLiteral(".pdf") : QStringLiteral(".odt"));
 }
 
 QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString &proposedName)
@@ -47,12 +66,16 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    // Choosing a type changes the extension of the name in the box; the
+    // first type leaves it as it is.
+    dialog.setNameFilters(SaveFileTypes());
+    dialog.selectNameFilter(SaveFileTypes().constFirst());
     if (!initialDir.isEmpty())
         dialog.setDirectory(initialDir);
     dialog.selectFile(proposedName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return PathForFileType(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
 }
 
 void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
@@ -61,13 +84,12 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
     const QString chosen = choose(parent, initialDir, ProposedFileName(referenceCode));
     if (chosen.isEmpty())
         return;
-    // The dialog leaves the process in the folder the user browsed to; later
-    // previews write their page files there.
+    // The dialog leaves the process in the folder the user browsed to.
     const QString subjectFile = QFileInfo(SubjectFileName(chosen)).absoluteFilePath();
     QDir::setCurrent(QFileInfo(subjectFile).absolutePath());
 
-    WriteDocumentFile(subjectFile, subject, sourceDpi);
-    WriteDocumentFile(AnswerFileName(subjectFile), answer, sourceDpi);
+    WriteWorksheetFile(subjectFile, subject, sourceDpi, QStringLiteral("Sujet"));
+    WriteWorksheetFile(AnswerFileName(subjectFile), answer, sourceDpi, QStringLiteral("Corrigé"));
 }
 
 } // namespace oxeln

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <string>
@@ -20,23 +21,35 @@ QString ProposedFileName(const std::string &referenceCode);
 QString SubjectFileName(const QString &chosenPath);
 
 // The answer key's file: the subject's file without the extension of its
-// file name part, then "_Cor.rtf".
+// file name part, then "_Cor.rtf"; a PDF or OpenDocument subject's keeps its
+// format: "_Cor" and the subject's extension.
 QString AnswerFileName(const QString &subjectFileName);
+
+// The file types of the save dialog, the first one chosen at the start.
+// "Tous les fichiers (*)" leaves the name as typed; with one of the other
+// two, a name without extension takes that type's.
+QStringList SaveFileTypes();
+// The chosen path as the chosen file type completes it.
+QString PathForFileType(const QString &chosenPath, const QString &fileType);
 
 // Runs the save dialog; returns the chosen path, or an empty string when the
 // user cancels.
 using SaveChooser =
     std::function<QString(QWidget *parent, const QString &initialDir, const QString &proposedName)>;
 
-// The platform's save dialog: starts in initialDir with proposedName, no
-// filter, no default extension, no question before replacing a file.
+// The platform's save dialog: starts in initialDir with proposedName and
+// "Tous les fichiers (*)", no question before replacing a file. The path
+// returned carries the extension of the file type chosen, if the name typed
+// had none.
 QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString &proposedName);
 
 // "Enregistrer": asks for a name, then writes the subject view's document
 // to it and the answer view's beside it (always, even empty or with the
-// answer key off); sourceDpi is the views' resolution. Afterwards the
-// current directory is the chosen file's folder. Throws WriteDocumentFile's
-// AppError; a subject that fails writes no answer file.
+// answer key off), each in the format its extension names (PDF "Sujet" and
+// "Corrigé", OpenDocument, text or RTF); sourceDpi is the views'
+// resolution. Afterwards the current directory is the chosen file's folder.
+// Throws WriteWorksheetFile's AppError; a subject that fails writes no
+// answer file.
 void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
                    const std::string &referenceCode, const QString &initialDir,
                    const SaveChooser &choose = RunSaveDialog);

@@ -127,7 +127,11 @@ bool ContentLengthExceeds(const QTextDocument &document, int position)
 void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi)
 {
     const bool plain = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
-    const QByteArray bytes = plain ? cp1252::encode(ContentText(document)) : RtfWriter::write(&document, dpi);
+    WriteFileBytes(path, plain ? cp1252::encode(ContentText(document)) : RtfWriter::write(&document, dpi));
+}
+
+void WriteFileBytes(const QString &path, const QByteArray &bytes)
+{
     // Written beside the target and renamed over it at the end, so a failed
     // write leaves any earlier file as it was. Unbuffered: a buffered write
     // that fails only when flushed goes unnoticed by commit(), which would

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QFont>
 #include <QString>
 #include <QtGlobal>
@@ -38,5 +39,9 @@ bool ContentLengthExceeds(const QTextDocument &document, int position);
 // AppError with "Impossible de créer le fichier %s" or "Erreur à
 // l'enregistrement du flux"; a failed write leaves an earlier file as it was.
 void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi);
+
+// Puts bytes into the file at path, through a file beside it renamed over
+// path once complete. Throws AppError as WriteDocumentFile does.
+void WriteFileBytes(const QString &path, const QByteArray &bytes);
 
 } // namespace oxeln

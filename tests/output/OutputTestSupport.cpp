@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QImage>
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QStringEncoder>
 #include <QThread>
@@ -78,6 +80,17 @@ QStringList PdfWords(const QString &pdfFile)
     const ToolResult text = RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdfFile,
                                                                   QStringLiteral("-")});
     return Words(QString::fromUtf8(text.out));
+}
+
+QString NonBlank(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (!c.isSpace())
+            out += c;
+    }
+    return out;
 }
 
 QStringList NumberedLines(int count, int firstNumber)
@@ -186,6 +199,92 @@ QList<QStringList> PdfPageLines(const QString &pdfFile)
         pages << lines;
     }
     return pages;
+}
+
+QString PdfInfo(const QString &pdfFile, const QString &key)
+{
+    const ToolResult info = RunTool(QStringLiteral("pdfinfo"), {pdfFile});
+    for (const QString &line : QString::fromUtf8(info.out).split(QLatin1Char('\n'))) {
+        if (line.startsWith(key + QLatin1Char(':')))
+            return line.mid(key.size() + 1).trimmed();
+    }
+    return QString();
+}
+
+QList<std::pair<QString, bool>> PdfFonts(const QString &pdfFile)
+{
+    // name, type..., encoding, emb, sub, uni, object, generation
+    QList<std::pair<QString, bool>> fonts;
+    const QStringList lines = QString::fromUtf8(RunTool(QStringLiteral("pdffonts"), {pdfFile}).out).split(u'\n');
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList fields = lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() >= 7)
+            fonts.append({fields.constFirst(), fields.at(fields.size() - 5) == QLatin1String("yes")});
+    }
+    return fonts;
+}
+
+QPointF PdfFirstWord(const QString &pdfFile, int page)
+{
+    const QString number = QString::number(page);
+    const QString box = QString::fromUtf8(
+        RunTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), QStringLiteral("-f"), number,
+                                              QStringLiteral("-l"), number, pdfFile, QStringLiteral("-")})
+            .out);
+    const QRegularExpression word(QStringLiteral("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\""));
+    const QRegularExpressionMatch match = word.match(box);
+    return match.hasMatch() ? QPointF(match.captured(1).toDouble(), match.captured(2).toDouble()) : QPointF(-1, -1);
+}
+
+int PdfYellowPixels(const QString &pdfFile, int page)
+{
+    QTemporaryDir dir;
+    const QString number = QString::number(page);
+    RunTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-f"), number,
+                                         QStringLiteral("-l"), number, QStringLiteral("-singlefile"),
+                                         QStringLiteral("-png"), pdfFile, dir.filePath(QStringLiteral("page"))});
+    const QImage image(dir.filePath(QStringLiteral("page.png")));
+    if (image.isNull())
+        return -1;
+    int yellow = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            yellow += qRed(pixel) > 230 && qGreen(pixel) > 230 && qBlue(pixel) < 60;
+        }
+    }
+    return yellow;
+}
+
+ToolResult LibreOfficeConvert(const QString &work, const QString &target, const QStringList &files)
+{
+    return RunTool(QStringLiteral("soffice"),
+                   QStringList{QStringLiteral("-env:UserInstallation=file://") + work + QStringLiteral("/profile"),
+                               QStringLiteral("--headless"), QStringLiteral("--convert-to"), target,
+                               QStringLiteral("--outdir"), work + QStringLiteral("/out")}
+                       + files,
+                   180000);
+}
+
+QString ComparableText(QString text)
+{
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+QString LibreOfficeText(const QString &txtFile)
+{
+    QFile file(txtFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("(no file %1)").arg(txtFile);
+    QString text = QString::fromUtf8(file.readAll());
+    text.remove(QChar(0xFEFF));
+    // LibreOffice's text export puts a six-per-em space before each blank
+    // of a run (it does so for the original RTF as well).
+    text.remove(QChar(0x2006));
+    return ComparableText(text);
 }
 
 QList<CupsJob> CupsJobs(const QString &which)

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QPageLayout>
+#include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <QTimer>
@@ -36,6 +37,9 @@ SampleWorksheet RealWorksheet(const std::vector<Drill> &drills, int lineCount = 
 // the view's words, in order, however its lines wrap.
 QStringList Words(const QString &text);
 QStringList PdfWords(const QString &pdfFile);
+// Every character but the blanks, in order: the same for a text and its
+// printout even where a word too long for the line is cut in two.
+QString NonBlank(const QString &text);
 
 // Distinct question-like lines: "001/ (+3) + (-42) = ...".
 QStringList NumberedLines(int count, int firstNumber = 1);
@@ -62,6 +66,24 @@ int PdfPageCount(const QString &pdfFile);
 // The text of each page (pdftotext -layout), blanks runs made single, blank
 // lines dropped.
 QList<QStringList> PdfPageLines(const QString &pdfFile);
+
+// A PDF file's property from pdfinfo ("Title", "Creator", "Page size").
+QString PdfInfo(const QString &pdfFile, const QString &key);
+// Its fonts, with whether each is embedded (pdffonts).
+QList<std::pair<QString, bool>> PdfFonts(const QString &pdfFile);
+// Where the first word of a page stands, in points from the top left.
+QPointF PdfFirstWord(const QString &pdfFile, int page = 1);
+// Highlighter-yellow pixels of a page rendered at 50 dpi (pdftoppm).
+int PdfYellowPixels(const QString &pdfFile, int page = 1);
+
+// Converts files with LibreOffice, a private profile under work, into
+// work/out ("txt:Text (encoded):UTF8", "pdf"...).
+ToolResult LibreOfficeConvert(const QString &work, const QString &target, const QStringList &files);
+// LibreOffice's text export of a file, as a view's ContentText compares
+// (no BOM, no six-per-em spaces it adds, LF line ends, no final blank lines).
+QString LibreOfficeText(const QString &txtFile);
+// A view's text in the same form.
+QString ComparableText(QString text);
 
 // Jobs of the private scheduler that CUPS_SERVER names.
 struct CupsJob

@@ -1,17 +1,21 @@
 // Saving both views as files named after the chosen name.
 #include "AppError.h"
+#include "DocumentExport.h"
 #include "OutputTestSupport.h"
 #include "RichTextView.h"
 #include "Saving.h"
 
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTextCursor>
 #include <QtTest>
 
 #include <csignal>
 #include <memory>
+#include <tuple>
 #include <sys/resource.h>
 
 using namespace oxeln;
@@ -69,6 +73,8 @@ private slots:
     void proposedName();
     void fileNames_data();
     void fileNames();
+    void fileTypeGivesTheExtension_data();
+    void fileTypeGivesTheExtension();
     void savesBothFiles_data();
     void savesBothFiles();
     void cancelWritesNothing();
@@ -77,9 +83,13 @@ private slots:
     void answerFileAlwaysWritten();
     void uncreatableSubjectWritesNoAnswer();
     void uncreatableAnswerKeepsSubject();
+    void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
     void realDialog();
+    void realDialogFileType();
+    void pdfFilesHoldTheViews();
     void libreOfficeReadsTheSameText();
+    void libreOfficeReadsTheOdtFiles();
 
 private:
     SaveChooser choose(const QString &path);
@@ -155,6 +165,30 @@ void SavingTest::fileNames_data()
     QTest::newRow("last dot only") << "/d/a.b.c" << "/d/a.b.c" << "/d/a.b_Cor.rtf";
     QTest::newRow("empty code") << "/d/.rtf" << "/d/.rtf" << "/d/_Cor.rtf";
     QTest::newRow("relative") << "fiche" << "fiche.rtf" << "fiche_Cor.rtf";
+    QTest::newRow("pdf") << "/d/fiche.pdf" << "/d/fiche.pdf" << "/d/fiche_Cor.pdf";
+    QTest::newRow("odt, as typed") << "/d/Fiche.ODT" << "/d/Fiche.ODT" << "/d/Fiche_Cor.ODT";
+    QTest::newRow("pdf in a folder name") << "/d/x.pdf/fiche" << "/d/x.pdf/fiche.rtf" << "/d/x.pdf/fiche_Cor.rtf";
+}
+
+void SavingTest::fileTypeGivesTheExtension_data()
+{
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("path");
+    QTest::newRow("all files") << "/d/fiche" << 0 << "/d/fiche";
+    QTest::newRow("pdf") << "/d/fiche" << 1 << "/d/fiche.pdf";
+    QTest::newRow("odt") << "/d/cours.2/fiche" << 2 << "/d/cours.2/fiche.odt";
+    QTest::newRow("typed extension wins") << "/d/fiche.rtf" << 1 << "/d/fiche.rtf";
+}
+
+void SavingTest::fileTypeGivesTheExtension()
+{
+    QFETCH(QString, chosen);
+    QFETCH(int, type);
+    QFETCH(QString, path);
+    QCOMPARE(SaveFileTypes(), QStringList({QStringLiteral("Tous les fichiers (*)"), QStringLiteral("Document PDF (*.pdf)"),
+                                           QStringLiteral("Document OpenDocument (*.odt)")}));
+    QCOMPARE(PathForFileType(chosen, SaveFileTypes().at(type)), path);
 }
 
 void SavingTest::fileNames()
@@ -275,9 +309,18 @@ void SavingTest::uncreatableAnswerKeepsSubject()
     QVERIFY(subject.contains("005/"));
 }
 
+void SavingTest::failedWriteKeepsTheOldFile_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("rtf") << QStringLiteral("fiche.rtf");
+    QTest::newRow("pdf") << QStringLiteral("fiche.pdf");
+    QTest::newRow("odt") << QStringLiteral("fiche.odt");
+}
+
 void SavingTest::failedWriteKeepsTheOldFile()
 {
-    const QString file = m_dir->filePath(QStringLiteral("fiche.rtf"));
+    QFETCH(QString, name);
+    const QString file = m_dir->filePath(name);
     const QByteArray old = "{\\rtf1 ancienne fiche}";
     QVERIFY(writeFile(file, old));
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(400)));
@@ -295,7 +338,7 @@ void SavingTest::failedWriteKeepsTheOldFile()
     }
     QCOMPARE(message, QStringLiteral("Erreur à l'enregistrement du flux"));
     QCOMPARE(contentOf(file), old);
-    QVERIFY(!QFile::exists(m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
 }
 
 void SavingTest::realDialog()
@@ -332,6 +375,65 @@ void SavingTest::realDialog()
     QCOMPARE(QDir::currentPath(), start);
 }
 
+void SavingTest::realDialogFileType()
+{
+    QString renamed;
+    QObject scope;
+    WhenModal<QFileDialog>(&scope, [&](QFileDialog *dialog) {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        if (!name || !types || types->count() != 3 || types->currentIndex() != 0) {
+            dialog->reject();
+            return;
+        }
+        // Choosing the type puts its extension on the proposed name.
+        types->setFocus();
+        QTest::keyClick(types, Qt::Key_Down);
+        renamed = name->text();
+        name->setText(QStringLiteral("fiche"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                  "Ref 042_917", m_dir->path());
+    QCOMPARE(renamed, QStringLiteral("Ent_Rel042_917.pdf"));
+    QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche.pdf"))).startsWith("%PDF-"));
+    QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.pdf"))).startsWith("%PDF-"));
+}
+
+void SavingTest::pdfFilesHoldTheViews()
+{
+    const SampleWorksheet sheet = RealWorksheet({Drill::Plus, Drill::S2, Drill::Mult}, 30, 2);
+    m_subject->SetRtfText(sheet.subjectRtf);
+    m_answer->SetRtfText(sheet.answerRtf);
+    // A hand edit in the subject view is saved with it.
+    QTextCursor edit(m_subject->document());
+    edit.movePosition(QTextCursor::End);
+    edit.insertText(QStringLiteral("Retouche à la main"));
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                  sheet.referenceCode, m_dir->path(), choose(m_dir->filePath(QStringLiteral("fiche.pdf"))));
+
+    for (const auto &[name, view, title] : {std::tuple{QStringLiteral("fiche.pdf"), m_subject, QStringLiteral("Sujet")},
+                                            std::tuple{QStringLiteral("fiche_Cor.pdf"), m_answer, QStringLiteral("Corrigé")}}) {
+        const QString pdf = m_dir->filePath(name);
+        QCOMPARE(NonBlank(PdfWords(pdf).join(QString())), NonBlank(view->ContentText()));
+        QCOMPARE(PdfInfo(pdf, QStringLiteral("Title")), title);
+        QCOMPARE(PdfInfo(pdf, QStringLiteral("Creator")), ProducerName());
+        QVERIFY(ProducerName().startsWith(QStringLiteral("Oxeln ")));
+        QVERIFY(PdfInfo(pdf, QStringLiteral("Page size")).endsWith(QStringLiteral("(A4)")));
+        // Printing's pages, on A4 with 10 mm (28.35 pt) margins.
+        QCOMPARE(PdfPageCount(pdf), PagesOf(*view, ExportPageLayout()));
+        const QPointF first = PdfFirstWord(pdf);
+        QVERIFY2(qAbs(first.x() - 28.35) < 1 && qAbs(first.y() - 28.35) < 1, qPrintable(QString::number(first.x())));
+        const QList<std::pair<QString, bool>> fonts = PdfFonts(pdf);
+        QVERIFY(fonts.size() >= 2);
+        for (const auto &[font, embedded] : fonts)
+            QVERIFY2(embedded, qPrintable(font));
+    }
+    QVERIFY(Words(m_subject->ContentText()).contains(QStringLiteral("Retouche")));
+    QCOMPARE(PdfYellowPixels(m_dir->filePath(QStringLiteral("fiche.pdf"))), 0);
+    QVERIFY(PdfYellowPixels(m_dir->filePath(QStringLiteral("fiche_Cor.pdf"))) > 500);
+}
+
 void SavingTest::libreOfficeReadsTheSameText()
 {
     if (!HaveTool(QStringLiteral("soffice")))
@@ -343,35 +445,46 @@ void SavingTest::libreOfficeReadsTheSameText()
     m_answer->SetRtfText(RealWorksheet({Drill::Mult, Drill::Power, Drill::S1}, 10, 1).answerRtf);
     SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
                   choose(m_dir->filePath(QStringLiteral("fiche"))));
-    const QString out = m_dir->filePath(QStringLiteral("txt"));
-    const ToolResult converted = RunTool(
-        QStringLiteral("soffice"),
-        {QStringLiteral("-env:UserInstallation=file://") + m_dir->filePath(QStringLiteral("profile")),
-         QStringLiteral("--headless"), QStringLiteral("--convert-to"), QStringLiteral("txt:Text (encoded):UTF8"),
-         QStringLiteral("--outdir"), out, m_dir->filePath(QStringLiteral("fiche.rtf")),
-         m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))},
-        180000);
+    const ToolResult converted =
+        LibreOfficeConvert(m_dir->path(), QStringLiteral("txt:Text (encoded):UTF8"),
+                           {m_dir->filePath(QStringLiteral("fiche.rtf")), m_dir->filePath(QStringLiteral("fiche_Cor.rtf"))});
     QCOMPARE(converted.exitCode, 0);
-    auto textOf = [](const QString &file) {
-        QString text = QString::fromUtf8(contentOf(file));
-        text.remove(QChar(0xFEFF));
-        // LibreOffice's text export puts a six-per-em space before each blank
-        // of a run (it does so for the original RTF as well).
-        text.remove(QChar(0x2006));
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        while (text.endsWith(QLatin1Char('\n')))
-            text.chop(1);
-        return text;
-    };
-    auto viewText = [](const RichTextView *view) {
-        QString text = view->ContentText();
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        while (text.endsWith(QLatin1Char('\n')))
-            text.chop(1);
-        return text;
-    };
-    QCOMPARE(textOf(out + QStringLiteral("/fiche.txt")), viewText(m_subject));
-    QCOMPARE(textOf(out + QStringLiteral("/fiche_Cor.txt")), viewText(m_answer));
+    QCOMPARE(LibreOfficeText(m_dir->filePath(QStringLiteral("out/fiche.txt"))), ComparableText(m_subject->ContentText()));
+    QCOMPARE(LibreOfficeText(m_dir->filePath(QStringLiteral("out/fiche_Cor.txt"))), ComparableText(m_answer->ContentText()));
+}
+
+void SavingTest::libreOfficeReadsTheOdtFiles()
+{
+    if (!HaveTool(QStringLiteral("soffice")))
+        QSKIP("LibreOffice (soffice) is not installed");
+    // Blanks that a reader would fold, at the start and in runs, a tab,
+    // characters beyond ASCII and the markup's own.
+    m_subject->SetRtfText(WorksheetRtf({QStringLiteral("   trois blancs  puis deux {x} \\ 5 € œ"),
+                                        QString(), QStringLiteral("\tfin ")}));
+    m_answer->SetRtfText(RealWorksheet({Drill::Mult, Drill::S2}, 30, 2).answerRtf);
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
+                  choose(m_dir->filePath(QStringLiteral("fiche.odt"))));
+    const QStringList files{m_dir->filePath(QStringLiteral("fiche.odt")), m_dir->filePath(QStringLiteral("fiche_Cor.odt"))};
+    QCOMPARE(LibreOfficeConvert(m_dir->path(), QStringLiteral("txt:Text (encoded):UTF8"), files).exitCode, 0);
+    QCOMPARE(LibreOfficeText(m_dir->filePath(QStringLiteral("out/fiche.txt"))), ComparableText(m_subject->ContentText()));
+    QCOMPARE(LibreOfficeText(m_dir->filePath(QStringLiteral("out/fiche_Cor.txt"))), ComparableText(m_answer->ContentText()));
+
+    // As LibreOffice prints it: A4, the views' fonts, the answers in yellow,
+    // the lines where ours are.
+    QCOMPARE(LibreOfficeConvert(m_dir->path(), QStringLiteral("pdf"), {files.at(1)}).exitCode, 0);
+    const QString printed = m_dir->filePath(QStringLiteral("out/fiche_Cor.pdf"));
+    QVERIFY(PdfInfo(printed, QStringLiteral("Page size")).endsWith(QStringLiteral("(A4)")));
+    QCOMPARE(PdfInfo(printed, QStringLiteral("Title")), QStringLiteral("Corrigé"));
+    QStringList fonts;
+    for (const auto &[font, embedded] : PdfFonts(printed))
+        fonts << font.section(QLatin1Char('+'), -1);
+    fonts.sort();
+    QCOMPARE(fonts, QStringList({QStringLiteral("LiberationMono"), QStringLiteral("LiberationSans"),
+                                 QStringLiteral("LiberationSans-Bold")}));
+    QVERIFY(PdfYellowPixels(printed) > 500);
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(), "Ref 042_917", m_dir->path(),
+                  choose(m_dir->filePath(QStringLiteral("ours.pdf"))));
+    QCOMPARE(PdfPageLines(printed), PdfPageLines(m_dir->filePath(QStringLiteral("ours_Cor.pdf"))));
 }
 
 QTEST_MAIN(SavingTest)

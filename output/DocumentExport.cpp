@@ -1,0 +1,76 @@
+#include "DocumentExport.h"
+
+#include "OdtWriter.h"
+#include "Printing.h"
+#include "ViewDocument.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPdfWriter>
+
+namespace oxeln {
+
+FileFormat FileFormatOf(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    auto is = [&suffix](const char *extension) {
+        return suffix.compare(QLatin1String(extension), Qt::CaseInsensitive) == 0;
+    };
+    if (is("pdf"))
+        return FileFormat::Pdf;
+    if (is("odt"))
+        return FileFormat::Odt;
+    if (is("txt"))
+        return FileFormat::Text;
+    return FileFormat::Rtf;
+}
+
+QPageLayout ExportPageLayout()
+{
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Millimeter);
+}
+
+QString ProducerName()
+{
+    return QStringLiteral("Oxeln " OXELN_VERSION);
+}
+
+QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&buffer);
+        pdf.setResolution(kExportDpi);
+        pdf.setPageLayout(ExportPageLayout());
+        pdf.setCreator(ProducerName());
+        ExportDocumentPages(pdf, document, sourceDpi, title);
+    } // the file is complete once the writer is gone
+    return buffer.data();
+}
+
+QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
+{
+    return OdtBytes(document, sourceDpi, title, ProducerName(), ExportPageLayout());
+}
+
+void WriteWorksheetFile(const QString &path, const QTextDocument &document, qreal sourceDpi,
+                        const QString &title)
+{
+    switch (FileFormatOf(path)) {
+    case FileFormat::Pdf:
+        WriteFileBytes(path, PdfBytes(document, sourceDpi, title));
+        break;
+    case FileFormat::Odt:
+        WriteFileBytes(path, OdtBytes(document, sourceDpi, title));
+        break;
+    case FileFormat::Rtf:
+    case FileFormat::Text:
+        WriteDocumentFile(path, document, sourceDpi);
+        break;
+    }
+}
+
+} // namespace oxeln

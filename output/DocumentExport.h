@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QPageLayout>
+#include <QString>
+
+class QTextDocument;
+
+namespace oxeln {
+
+// What a worksheet file holds, told by its name's extension (letter case
+// aside): "pdf" and "odt" those formats, "txt" plain text, any other
+// extension or none RTF.
+enum class FileFormat { Rtf, Text, Pdf, Odt };
+FileFormat FileFormatOf(const QString &path);
+
+// The page of the PDF and OpenDocument files, and of the preview when there
+// is no printer: A4 portrait with 10 mm margins on every side.
+QPageLayout ExportPageLayout();
+
+// The resolution the PDF is laid out at: a printer's, so that its lines and
+// pages break where a print's do.
+inline constexpr int kExportDpi = 1200;
+
+// The program and its version, named as the files' creator.
+QString ProducerName();
+
+// The document (a view's content; sourceDpi is the view's resolution) as a
+// PDF file: ExportPageLayout's pages, laid out as printing lays them out,
+// fonts embedded, title as the document's title.
+QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
+
+// The same as an OpenDocument text file on ExportPageLayout's pages.
+QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
+
+// Writes the document to path in the format its extension names, through a
+// file beside it that replaces path only once complete. title names a PDF
+// or OpenDocument file's document. Throws AppError with "Impossible de
+// créer le fichier %s" or "Erreur à l'enregistrement du flux".
+void WriteWorksheetFile(const QString &path, const QTextDocument &document, qreal sourceDpi,
+                        const QString &title);
+
+} // namespace oxeln
