@@ -4,6 +4,7 @@
 #include "RichEditEMFPrint.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFrame>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTemporaryDir>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -19,8 +21,10 @@ namespace oxeln {
 
 namespace {
 
+const QString kPageBase = QStringLiteral("Temp");
 const QString kPage0 = QStringLiteral("Temp0.svg");
 const QString kPage1 = QStringLiteral("Temp1.svg");
+const QString kProbe = QStringLiteral("TWFile.txt");
 
 void fillBackground(QWidget *widget, const QColor &colour, const QColor &text)
 {
@@ -93,27 +97,57 @@ PreviewPanel::~PreviewPanel()
         m_floatWindow->deleteLater();
 }
 
+QString PreviewPanel::scratchFolder()
+{
+    if (!m_scratch) {
+        m_scratch = std::make_unique<QTemporaryDir>(QDir::temp().filePath(QStringLiteral("oxeln-XXXXXX")));
+        if (!m_scratch->isValid()) {
+            m_scratch.reset();
+            return QString();
+        }
+    }
+    return m_scratch->path();
+}
+
+void PreviewPanel::removeScratchFiles()
+{
+    if (!m_scratch)
+        return;
+    const QDir folder(m_scratch->path());
+    for (const QString &name : {kPage0, kPage1, kProbe}) {
+        if (folder.exists(name))
+            QFile::remove(folder.filePath(name));
+    }
+    m_scratch.reset(); // the folder goes with whatever else is in it
+}
+
 void PreviewPanel::preview(const QTextDocument &subject, qreal sourceDpi)
 {
+    // Never the current folder: the program's own, wherever it was started
+    // from and wherever the last save went.
     const QPointer<const QTextDocument> alive(&subject);
-    if (!CanWriteWorkDir())
+    const QString folder = scratchFolder();
+    if (!CanWriteWorkDir(folder))
         return;
-    QFile::remove(kPage0);
-    QFile::remove(kPage1);
+    const QDir scratch(folder);
+    const QString page0 = scratch.filePath(kPage0);
+    const QString page1 = scratch.filePath(kPage1);
+    QFile::remove(page0);
+    QFile::remove(page1);
     m_image1->clear();
     m_image2->clear();
     QCoreApplication::processEvents();
 
-    if (alive && CanWriteWorkDir())
-        RenderPagesToEmf(subject, sourceDpi, QStringLiteral("Temp"));
+    if (alive && CanWriteWorkDir(folder))
+        RenderPagesToEmf(subject, sourceDpi, scratch.filePath(kPageBase));
     QCoreApplication::processEvents();
 
     // A page that could not be made again leaves an earlier file of its
     // name, which is then shown.
-    if (QFile::exists(kPage0))
-        m_image1->load(kPage0);
-    if (QFile::exists(kPage1))
-        m_image2->load(kPage1);
+    if (QFile::exists(page0))
+        m_image1->load(page0);
+    if (QFile::exists(page1))
+        m_image2->load(page1);
     verticalScrollBar()->setValue(0);
     showFloating();
 }

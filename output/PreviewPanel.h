@@ -3,7 +3,10 @@
 #include <QPointer>
 #include <QScrollArea>
 
+#include <memory>
+
 class QLabel;
+class QTemporaryDir;
 class QTextDocument;
 
 namespace oxeln {
@@ -28,12 +31,20 @@ public:
 
     // "A": renders the subject's first two pages (the subject view's
     // document; sourceDpi is the view's resolution) into Temp0.svg and
-    // Temp1.svg in the current directory, loads them and shows the panel.
-    // Does nothing when the current directory cannot be written. Throws
-    // AppError with the printer messages when there is no printer; the old
-    // page files are then gone and the pictures empty. Events run before the
-    // pages are made: a subject replaced meanwhile is not rendered.
+    // Temp1.svg in the scratch folder, loads them and shows the panel; with
+    // no printer at all, the pages of the PDF file. Does nothing when the
+    // scratch folder cannot be written. Throws AppError with the printer
+    // messages when printers exist but none can be used; the old page files
+    // are then gone and the pictures empty. Events run before the pages are
+    // made: a subject replaced meanwhile is not rendered.
     void preview(const QTextDocument &subject, qreal sourceDpi);
+
+    // The program's own temporary folder of the page files and the probe
+    // file "TWFile.txt", made at the first use; empty when it cannot be made.
+    QString scratchFolder();
+    // At close: deletes the page files and the probe file, each if it
+    // exists, and the folder with them.
+    void removeScratchFiles();
 
     // Hides the panel, and its window when it floats.
     void hidePanel();
@@ -54,6 +65,7 @@ private:
     PageImage *m_image1 = nullptr;
     PageImage *m_image2 = nullptr;
     QPointer<QWidget> m_floatWindow;
+    std::unique_ptr<QTemporaryDir> m_scratch;
 };
 
 } // namespace oxeln

@@ -1,12 +1,18 @@
 #include "RichEditEMFPrint.h"
 
+#include "AppError.h"
+#include "DocumentExport.h"
 #include "Printing.h"
 #include "RtfPageLayout.h"
 #include "ViewDocument.h"
 
+#include <QBuffer>
+#include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QSvgGenerator>
 #include <QTextDocument>
 
@@ -23,9 +29,11 @@ void releaseLayout(const QTextDocument &document)
 
 } // namespace
 
-bool CanWriteWorkDir()
+bool CanWriteWorkDir(const QString &folder)
 {
-    QFile probe(QStringLiteral("TWFile.txt"));
+    if (folder.isEmpty())
+        return false;
+    QFile probe(QDir(folder).filePath(QStringLiteral("TWFile.txt")));
     return probe.open(QIODevice::WriteOnly | QIODevice::Truncate);
 }
 
@@ -36,11 +44,37 @@ QRect PageFrame(const QPaintDevice &printer)
 
 void RenderPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QString &baseName)
 {
-    RenderPagesToEmf(CurrentPrinter(), document, sourceDpi, baseName);
+    QPrinter *printer = nullptr;
+    try {
+        printer = &CurrentPrinter();
+    } catch (const AppError &) {
+        // A machine without any printer still sees its pages, as the PDF
+        // file has them; with printers but no default, the user can pick one.
+        if (!QPrinterInfo::availablePrinterNames().isEmpty())
+            throw;
+    }
+    if (printer)
+        RenderPagesToEmf(*printer, document, sourceDpi, baseName);
+    else
+        RenderExportPagesToEmf(document, sourceDpi, baseName);
+}
+
+void RenderExportPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QString &baseName)
+{
+    // The PDF writer measures as it does when it writes the file; this one
+    // never writes.
+    QBuffer nowhere;
+    QPdfWriter reference(&nowhere);
+    reference.setResolution(kExportDpi);
+    reference.setPageLayout(ExportPageLayout());
+    const QMarginsF margins = ExportPageLayout().margins(QPageLayout::Millimeter);
+    RenderPagesToEmf(reference, document, sourceDpi, baseName,
+                     QMargins(qRound(margins.left() * 100), qRound(margins.top() * 100),
+                              qRound(margins.right() * 100), qRound(margins.bottom() * 100)));
 }
 
 void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qreal sourceDpi,
-                      const QString &baseName)
+                      const QString &baseName, const QMargins &margins)
 {
     // The loop bound is ContentLength, which counts two per paragraph break
     // while positions count one, so a short subject with several paragraphs
@@ -50,7 +84,7 @@ void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qrea
     int position = 0;
     for (int page = 0; page < kMaxPages && ContentLengthExceeds(document, position); ++page) {
         const QString fileName = baseName + QString::number(page) + QStringLiteral(".svg");
-        const int next = RenderPageToEmf(&printer, fileName, frame, document, sourceDpi, position);
+        const int next = RenderPageToEmf(&printer, fileName, frame, document, sourceDpi, position, margins);
         // A file that cannot be made, a failure or no progress ends the pages.
         if (next <= position)
             break;
@@ -60,16 +94,18 @@ void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qrea
 }
 
 int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame,
-                    const QTextDocument &document, qreal sourceDpi, int start)
+                    const QTextDocument &document, qreal sourceDpi, int start, const QMargins &margins)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return start;
 
     // Drawn at the reference's resolution, so that the page file holds the
-    // page exactly as the printer lays it out; its physical size is the frame.
+    // page exactly as the printer lays it out; its physical size is the
+    // frame's with the margins.
     const int dpi = reference->logicalDpiX();
-    const QSize size(qRound(frame.width() / 2540.0 * dpi), qRound(frame.height() / 2540.0 * dpi));
+    const QSize paper = frame.size().grownBy(margins);
+    const QSize size(qRound(paper.width() / 2540.0 * dpi), qRound(paper.height() / 2540.0 * dpi));
     QSvgGenerator generator;
     generator.setOutputDevice(&file);
     generator.setResolution(dpi);
@@ -82,6 +118,8 @@ int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRec
     const QRect twips(frame.left() * 1440 / 2540, frame.top() * 1440 / 2540, frame.width() * 1440 / 2540,
                       frame.height() * 1440 / 2540);
     QRect layout = twips;
+    // Blank margins around the frame: the frame is drawn that far in.
+    painter.translate(margins.left() / 2540.0 * dpi, margins.top() / 2540.0 * dpi);
     const int next = FormatRange(&painter, reference, document, sourceDpi, layout, start, true);
     painter.end();
     return next;

@@ -92,10 +92,9 @@ void TForm1::FormActivate()
 void TForm1::FormCloseQuery(bool &canClose)
 {
     hidePreview();
-    for (const char *scratch : {"Temp0.svg", "Temp1.svg", "TWFile.txt"}) {
-        if (QFile::exists(QLatin1String(scratch)))
-            QFile::remove(QLatin1String(scratch));
-    }
+    // The page files and the probe file, in the program's own folder: files
+    // of those names in the current folder are the user's.
+    ScrollBox1->removeScratchFiles();
     if (oxeln::OnRemovableDrive(QCoreApplication::applicationFilePath())) {
         // Centred in the client area as it is now; painted before the save starts.
         Panel3->move((width() - Panel3->width()) / 2, (height() - Panel3->height()) / 2);

@@ -28,9 +28,6 @@ using namespace oxeln::test;
 
 namespace {
 
-const QString kPage0 = QStringLiteral("Temp0.svg");
-const QString kPage1 = QStringLiteral("Temp1.svg");
-
 // Dark pixels of an SVG page drawn on white.
 int inkOf(const QString &svgFile)
 {
@@ -78,6 +75,9 @@ private slots:
     void panelContent();
 
 private:
+    // A page file in the panel's own folder.
+    QString page(int index) const { return m_panel->scratchFolder() + QStringLiteral("/Temp%1.svg").arg(index); }
+
     std::unique_ptr<QWidget> m_window;
     RichTextView *m_subject = nullptr;
     PreviewPanel *m_panel = nullptr;
@@ -115,9 +115,9 @@ void PreviewTest::longSubjectGivesTwoPagesLikeThePrinter()
     m_subject->SetRtfText(WorksheetRtf(lines));
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
 
-    QVERIFY(QFile::exists(kPage0));
-    QVERIFY(QFile::exists(kPage1));
-    QVERIFY(!QFile::exists(QStringLiteral("Temp2.svg")));
+    QVERIFY(QFile::exists(page(0)));
+    QVERIFY(QFile::exists(page(1)));
+    QVERIFY(!QFile::exists(page(2)));
     QVERIFY(m_panel->image1()->hasPicture());
     QVERIFY(m_panel->image2()->hasPicture());
     QVERIFY(m_panel->isVisible());
@@ -125,7 +125,7 @@ void PreviewTest::longSubjectGivesTwoPagesLikeThePrinter()
     // The pages break where the printer's pages break.
     QPrinter &printer = CurrentPrinter();
     const int dpi = printer.resolution();
-    QSvgRenderer page0(kPage0);
+    QSvgRenderer page0(page(0));
     QCOMPARE(page0.viewBox().width(), qRound(PageFrame(printer).width() / 2540.0 * dpi));
     QTemporaryDir pdfDir;
     QPrinter pdf(QPrinter::HighResolution);
@@ -135,8 +135,8 @@ void PreviewTest::longSubjectGivesTwoPagesLikeThePrinter()
     PrintDocument(pdf, *m_subject->document(), m_subject->logicalDpiX(), QStringLiteral("Sujet"));
     const QList<QStringList> pages = PdfPageLines(pdf.outputFileName());
     QVERIFY(pages.size() >= 3);
-    const QByteArray svg0 = contentOf(kPage0);
-    const QByteArray svg1 = contentOf(kPage1);
+    const QByteArray svg0 = contentOf(page(0));
+    const QByteArray svg1 = contentOf(page(1));
     auto number = [](const QString &line) { return line.section(QLatin1Char('/'), 0, 0).toUtf8() + "/"; };
     QVERIFY(svg0.contains(number(pages[0].constFirst())));
     QVERIFY(svg0.contains(number(pages[0].constLast())));
@@ -152,19 +152,19 @@ void PreviewTest::oneLineGivesOnePage()
     m_subject->SetRtfText("{\\rtf1\\ansi Une seule ligne}");
     QCOMPARE(m_subject->ContentLength(), 15);
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    QVERIFY(QFile::exists(kPage0));
-    QVERIFY(!QFile::exists(kPage1));
+    QVERIFY(QFile::exists(page(0)));
+    QVERIFY(!QFile::exists(page(1)));
     QVERIFY(m_panel->image1()->hasPicture());
     QVERIFY(!m_panel->image2()->hasPicture());
-    QVERIFY(inkOf(kPage0) > 0);
+    QVERIFY(inkOf(page(0)) > 0);
 }
 
 void PreviewTest::paragraphBreaksGiveABlankSecondPage()
 {
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(4)));
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    QVERIFY(inkOf(kPage0) > 0);
-    QCOMPARE(inkOf(kPage1), 0);
+    QVERIFY(inkOf(page(0)) > 0);
+    QCOMPARE(inkOf(page(1)), 0);
     QVERIFY(m_panel->image2()->hasPicture());
 }
 
@@ -172,19 +172,19 @@ void PreviewTest::oldPagesAreReplaced()
 {
     m_subject->SetRtfText(RealWorksheet({Drill::Plus, Drill::Minus, Drill::S1}, 40, 2).subjectRtf);
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    QVERIFY(QFile::exists(kPage1));
+    QVERIFY(QFile::exists(page(1)));
 
     m_subject->SetRtfText("{\\rtf1\\ansi Court}");
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    QVERIFY(!QFile::exists(kPage1));
+    QVERIFY(!QFile::exists(page(1)));
     QVERIFY(!m_panel->image2()->hasPicture());
-    QVERIFY(!contentOf(kPage0).contains("01/"));
-    QVERIFY(contentOf(kPage0).contains("Court"));
+    QVERIFY(!contentOf(page(0)).contains("01/"));
+    QVERIFY(contentOf(page(0)).contains("Court"));
 }
 
 void PreviewTest::probeFileIsEmptied()
 {
-    QFile probe(QStringLiteral("TWFile.txt"));
+    QFile probe(m_panel->scratchFolder() + QStringLiteral("/TWFile.txt"));
     QVERIFY(probe.open(QIODevice::WriteOnly));
     probe.write("des notes à garder ?");
     probe.close();
@@ -197,8 +197,8 @@ void PreviewTest::probeFileIsEmptied()
 void PreviewTest::unwritableDirectoryDoesNothing_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("proc") << QStringLiteral("proc");
-    QTest::newRow("immutable folder") << QStringLiteral("immutable");
+    QTest::newRow("current folder unwritable") << QStringLiteral("proc");
+    QTest::newRow("own folder immutable") << QStringLiteral("immutable");
 }
 
 void PreviewTest::unwritableDirectoryDoesNothing()
@@ -207,30 +207,33 @@ void PreviewTest::unwritableDirectoryDoesNothing()
     // A first preview puts pictures on the screen.
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(300)));
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    const QByteArray oldPage0 = contentOf(kPage0);
+    const QByteArray oldPage0 = contentOf(page(0));
+    QVERIFY(oldPage0.contains("001/"));
 
     // Root writes anywhere, except in /proc and in an immutable folder
     // (whose probe file, already there, is immutable too).
-    if (kind == QLatin1String("proc")) {
+    const bool currentFolder = kind == QLatin1String("proc");
+    if (currentFolder) {
+        // The current folder is not where the pages go: the preview works.
         QVERIFY(QDir::setCurrent(QStringLiteral("/proc")));
     } else {
-        const QStringList paths{QDir::current().absoluteFilePath(QStringLiteral("TWFile.txt")),
-                                QDir::currentPath()};
+        const QStringList paths{m_panel->scratchFolder() + QStringLiteral("/TWFile.txt"), m_panel->scratchFolder()};
         if (RunTool(QStringLiteral("chattr"), QStringList{QStringLiteral("+i")} + paths).exitCode != 0)
             QSKIP("chattr +i is not available on this file system");
         m_immutable = paths;
     }
-    QVERIFY(!CanWriteWorkDir());
+    QCOMPARE(CanWriteWorkDir(m_panel->scratchFolder()), currentFolder);
 
     m_panel->hidePanel();
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(2, 700)));
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    QVERIFY(!m_panel->isVisible());
+    QCOMPARE(m_panel->isVisible(), currentFolder);
     QVERIFY(m_panel->image1()->hasPicture());
-    QVERIFY(m_panel->image2()->hasPicture());
-    if (kind == QLatin1String("immutable")) {
-        QCOMPARE(contentOf(kPage0), oldPage0);
-        QVERIFY(QFile::exists(kPage1));
+    QCOMPARE(contentOf(page(0)).contains("700/"), currentFolder);
+    if (!currentFolder) {
+        QCOMPARE(contentOf(page(0)), oldPage0);
+        QVERIFY(m_panel->image2()->hasPicture());
+        QVERIFY(QFile::exists(page(1)));
     }
 }
 

@@ -1,5 +1,6 @@
 // A machine without any printer: a private CUPS scheduler with no queue.
 #include "AppError.h"
+#include "DocumentExport.h"
 #include "OutputTestSupport.h"
 #include "PageImage.h"
 #include "PreviewPanel.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrinterInfo>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -31,7 +33,7 @@ private slots:
     void init();
     void cleanup();
     void printingFailsAndPrintsNothing();
-    void previewEmptiesPicturesAndFails();
+    void previewShowsThePdfPages();
     void dialogWithoutPrinterIsHarmless();
 
 private:
@@ -88,43 +90,40 @@ void PrintingNoPrinterTest::printingFailsAndPrintsNothing()
     QCOMPARE(CupsJobs().size(), 0);
 }
 
-void PrintingNoPrinterTest::previewEmptiesPicturesAndFails()
+void PrintingNoPrinterTest::previewShowsThePdfPages()
 {
-    // Pictures of an earlier preview, still on the screen.
-    const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='10' height='10'>"
-                           "<rect width='10' height='10' fill='black'/></svg>";
-    for (const QString &name : {QStringLiteral("Temp0.svg"), QStringLiteral("Temp1.svg")}) {
-        QFile file(name);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(svg);
-    }
-    QVERIFY(m_panel->image1()->load(QStringLiteral("Temp0.svg")));
-    QVERIFY(m_panel->image2()->load(QStringLiteral("Temp1.svg")));
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(300)));
     m_window->show();
-    m_panel->show();
-
-    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
-    QString message;
-    try {
-        m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    } catch (const AppError &error) {
-        message = error.message();
-    }
-    QCOMPARE(message, kNoPrinter);
-    QVERIFY(!QFile::exists(QStringLiteral("Temp0.svg")));
-    QVERIFY(!QFile::exists(QStringLiteral("Temp1.svg")));
-    QVERIFY(!m_panel->image1()->hasPicture());
-    QVERIFY(!m_panel->image2()->hasPicture());
-    // The panel stays where it was, and does not float.
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QVERIFY(m_panel->isVisible());
-    QVERIFY(!m_panel->floatingWindow());
+    QVERIFY(m_panel->floatingWindow() && m_panel->floatingWindow()->isVisible());
+    QVERIFY(m_panel->image1()->hasPicture());
+    QVERIFY(m_panel->image2()->hasPicture());
+    // In the program's own folder, never the current one.
+    QCOMPARE(QDir::current().entryList(QDir::Files), QStringList());
+    const QDir scratch(m_panel->scratchFolder());
+    QCOMPARE(scratch.entryList({QStringLiteral("*.svg")}, QDir::Files),
+             QStringList({QStringLiteral("Temp0.svg"), QStringLiteral("Temp1.svg")}));
 
-    m_panel->hide();
-    try {
-        m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
-    } catch (const AppError &) {
+    // Whole A4 pages, broken where the PDF file's pages break.
+    QSvgRenderer page0(scratch.filePath(QStringLiteral("Temp0.svg")));
+    QCOMPARE(page0.viewBox().size(), QSize(qRound(210 / 25.4 * kExportDpi), qRound(297 / 25.4 * kExportDpi)));
+    const QString pdf = m_dir->filePath(QStringLiteral("pages.pdf"));
+    QFile file(pdf);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(PdfBytes(*m_subject->document(), m_subject->logicalDpiX(), QStringLiteral("Sujet")));
+    file.close();
+    const QList<QStringList> pages = PdfPageLines(pdf);
+    QVERIFY(pages.size() >= 3);
+    auto number = [](const QString &line) { return line.section(QLatin1Char('/'), 0, 0).toUtf8() + "/"; };
+    for (int page = 0; page < 2; ++page) {
+        QFile svg(scratch.filePath(QStringLiteral("Temp%1.svg").arg(page)));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QByteArray content = svg.readAll();
+        QVERIFY(content.contains(number(pages[page].constFirst())));
+        QVERIFY(content.contains(number(pages[page].constLast())));
+        QVERIFY(!content.contains(number(pages[page + 1].constFirst())));
     }
-    QVERIFY(!m_panel->isVisible());
 }
 
 void PrintingNoPrinterTest::dialogWithoutPrinterIsHarmless()

@@ -1,8 +1,12 @@
-# The main window, driven as a user would, without a display.
+# The main window, driven as a user would, without a display, on a machine
+# without any printer: the output tests' scheduler that has no queue.
 add_executable(tst_uoxeln tst_uoxeln.cpp)
 target_link_libraries(tst_uoxeln PRIVATE oxeln_ui Qt6::Test)
 add_test(NAME tst_uoxeln COMMAND tst_uoxeln)
-set_tests_properties(tst_uoxeln PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV}" TIMEOUT 300)
+set_tests_properties(tst_uoxeln PROPERTIES
+    ENVIRONMENT "${OXELN_TEST_ENV};CUPS_SERVER=${CMAKE_BINARY_DIR}/tests/output/cups-empty/cups.sock"
+    FIXTURES_REQUIRED OxelnCupsEmpty
+    TIMEOUT 300)
 
 # Questions asked of the system: the debugger check, also under a real gdb.
 add_executable(tst_platform tst_platform.cpp)

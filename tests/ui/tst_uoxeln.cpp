@@ -3,6 +3,7 @@
 #include "RtfWriter.h"
 #include "ErrorBox.h"
 #include "Platform.h"
+#include "PageImage.h"
 #include "PreviewPanel.h"
 #include "ProjectionWindow.h"
 #include "RichTextView.h"
@@ -26,8 +27,10 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QTimer>
 #include <QScrollBar>
@@ -83,7 +86,8 @@ private slots:
     void titleFocusColours();
     void controlsReadUnderDarkTheme();
     void linkLabelBoldUntilBackground();
-    void closeDeletesScratchFiles();
+    void scratchFilesStayInTheProgramsFolder();
+    void savesPdfFromTheViews();
     void toolkitTextsAreFrench();
 
     void settingsRestoredAtFirstShow();
@@ -805,22 +809,74 @@ void TestMainWindow::linkLabelBoldUntilBackground()
     QVERIFY(!link->font().bold());
 }
 
-void TestMainWindow::closeDeletesScratchFiles()
+void TestMainWindow::scratchFilesStayInTheProgramsFolder()
 {
     showAndActivate();
+    // The user's own files of those names, in the current folder.
     for (const char *name : {"Temp0.svg", "TWFile.txt"}) {
         QFile file{QString::fromLatin1(name)};
         QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("à l'utilisateur");
     }
-    QFile keep(QStringLiteral("other.txt"));
-    QVERIFY(keep.open(QIODevice::WriteOnly));
-    keep.close();
+    child<SpinEdit>("spMaxLigne")->setValue(3);
+    click("btnPlus");
+    // No printer here (the test's scheduler has none): the PDF's pages.
+    click("btnApercu");
+    auto *panel = child<oxeln::PreviewPanel>("ScrollBox1");
+    QVERIFY(panel->isVisible());
+    QVERIFY(panel->image1()->hasPicture());
+    const QString scratch = panel->scratchFolder();
+    QVERIFY(QFile::exists(scratch + QStringLiteral("/Temp0.svg")));
+    QVERIFY(QFile::exists(scratch + QStringLiteral("/TWFile.txt")));
+    QVERIFY(QDir(scratch).absolutePath() != QDir::currentPath());
+
     QVERIFY(m_form->close());
-    QVERIFY(!QFile::exists(QStringLiteral("Temp0.svg")));
-    QVERIFY(!QFile::exists(QStringLiteral("TWFile.txt")));
-    QVERIFY(QFile::exists(QStringLiteral("other.txt")));
+    QVERIFY(!QDir(scratch).exists());
+    QCOMPARE(QDir::current().entryList({QStringLiteral("T*")}, QDir::Files),
+             QStringList({QStringLiteral("Temp0.svg"), QStringLiteral("TWFile.txt")}));
+    QFile kept(QStringLiteral("TWFile.txt"));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("à l'utilisateur"));
     // The build tree is on a fixed disk: no wait panel.
     QVERIFY(child<QFrame>("Panel3")->isHidden());
+}
+
+void TestMainWindow::savesPdfFromTheViews()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(4);
+    click("btnPlus");
+    // A hand edit is part of what is saved.
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    auto *subject = child<RichTextView>("RxE1");
+    subject->setFocus();
+    subject->moveCursor(QTextCursor::End);
+    QTest::keyClicks(subject, QStringLiteral("Retouche"));
+
+    const QString path = m_dir->filePath(QStringLiteral("fiche.pdf"));
+    whenModal<QFileDialog>([path](QFileDialog *dialog) {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!name) {
+            dialog->reject();
+            return;
+        }
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    click("btnEnregistre");
+    auto inkOf = [](const QString &text) {
+        QString ink = text;
+        ink.remove(QRegularExpression(QStringLiteral("\\s")));
+        return ink;
+    };
+    for (const auto &[file, view] : {std::pair{path, "RxE1"}, std::pair{m_dir->filePath(QStringLiteral("fiche_Cor.pdf")), "RxE2"}}) {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        QVERIFY2(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0, qPrintable(file));
+        QCOMPARE(inkOf(QString::fromUtf8(pdftotext.readAllStandardOutput())),
+                 inkOf(child<RichTextView>(view)->ContentText()));
+    }
+    QVERIFY(subject->ContentText().endsWith(QStringLiteral("Retouche")));
 }
 
 void TestMainWindow::toolkitTextsAreFrench()
