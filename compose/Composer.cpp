@@ -2,13 +2,16 @@
 
 #include "Cp1252.h"
 #include "DefaultTitles.h"
+#include "FileCommit.h"
 #include "MarkupToRtf.h"
 #include "StandInView.h"
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
+#include <cstring>
 #include <ostream>
+#include <set>
+#include <tuple>
 
 namespace oxeln::compose {
 
@@ -45,16 +48,6 @@ private:
     StandInView m_subjectView;
     StandInView m_answerView;
 };
-
-bool writeFile(const std::string &path, const std::string &bytes)
-{
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
-}
 
 std::optional<Drill> drillNamed(const std::string &name, bool &isRaz)
 {
@@ -132,9 +125,9 @@ std::vector<OutputFormat> standardFormats()
 {
     return {
         {"markup", "les documents bruts dans le balisage de la fiche (Windows-1252)",
-         [](const std::string &path, const std::string &markup) { return writeFile(path, markup); }},
+         [](const std::string &markup, Document) { return std::optional<std::string>(markup); }},
         {"rtf", "RTF, tel que les vues le re\xC3\xA7oivent (par d\xC3\xA9" "faut)",
-         [](const std::string &path, const std::string &markup) { return writeFile(path, MarkupToRtf(markup)); }},
+         [](const std::string &markup, Document) { return std::optional<std::string>(MarkupToRtf(markup)); }},
     };
 }
 
@@ -181,8 +174,8 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
             continue;
         }
 
-        static const char *const valued[] = {"--seed", "--max", "--lines", "--interline", "--title1",
-                                             "--title2", "--title3", "--format", "--out"};
+        static const char *const valued[] = {"--seed",   "--max",   "--lines",  "--interline", "--title1",
+                                             "--title2", "--title3", "--format", "--out",       "--versions"};
         if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
             return failure("option inconnue \xC2\xAB " + name + " \xC2\xBB");
         std::string value;
@@ -208,6 +201,12 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
                 o.lineCount = static_cast<std::int32_t>(std::clamp(*n, 1LL, 40LL));
             else
                 o.interlineCount = static_cast<std::int32_t>(std::clamp(*n, 1LL, 5LL));
+        } else if (name == "--versions") {
+            // Not clamped: a version past Z would have no name.
+            const std::optional<long long> n = parseInteger(value);
+            if (!n || *n < 1 || *n > 26)
+                return failure("--versions attend un nombre de 1 \xC3\xA0 26, pas \xC2\xAB " + value + " \xC2\xBB");
+            o.versions = static_cast<int>(*n);
         } else if (name.compare(0, 7, "--title") == 0) {
             std::optional<std::string> text = Utf8ToCp1252(value);
             if (!text)
@@ -251,6 +250,54 @@ ComposedWorksheet composeWorksheet(const ComposeOptions &options)
     return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer()};
 }
 
+std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)
+{
+    if (version == 0 && attempt == 0)
+        return seed;
+    // A 64-bit mix of the three (splitmix64's finaliser): neighbouring
+    // seeds and versions give unrelated states.
+    std::uint64_t z = (std::uint64_t(seed) << 32) | (std::uint64_t(std::uint32_t(version)) << 16)
+                    | std::uint32_t(attempt);
+    z += 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<std::uint32_t>(z ^ (z >> 32));
+}
+
+std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options)
+{
+    const std::uint32_t seed = options.seed ? *options.seed : clockSeed();
+    std::vector<ComposedWorksheet> sheets;
+    std::set<std::string> codes;
+    for (int version = 0; version < options.versions; ++version) {
+        ComposeOptions one = options;
+        ComposedWorksheet sheet;
+        // A few hundred tries at most: 26 codes among a million.
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            one.seed = versionSeed(seed, version, attempt);
+            sheet = composeWorksheet(one);
+            if (sheet.referenceCode.empty() || !codes.count(sheet.referenceCode))
+                break;
+        }
+        codes.insert(sheet.referenceCode);
+        sheets.push_back(std::move(sheet));
+    }
+    return sheets;
+}
+
+std::string versionPath(const std::string &path, int version, int count)
+{
+    if (count <= 1)
+        return path;
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        dot = path.size();
+    return path.substr(0, dot) + "-" + char('A' + version) + path.substr(dot);
+}
+
 std::string answerPathFor(const std::string &subjectPath)
 {
     const std::size_t slash = subjectPath.rfind('/');
@@ -290,6 +337,12 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "  --out CHEMIN      fichier du sujet (obligatoire) ; le corrig\xC3\xA9 va dans CHEMIN sans son\n"
         "                    extension + \xC2\xAB _Cor \xC2\xBB + l'extension (fiche.rtf -> fiche_Cor.rtf).\n"
         "                    Les deux fichiers sont toujours \xC3\xA9" "crits, m\xC3\xAAme vides.\n"
+        "  --versions N      N fiches (1 \xC3\xA0 26) faites des m\xC3\xAAmes exercices et r\xC3\xA9glages, chacune\n"
+        "                    de son propre tirage, pour que deux voisins n'aient pas la m\xC3\xAAme : CHEMIN\n"
+        "                    avec \xC2\xAB -A \xC2\xBB, \xC2\xAB -B \xC2\xBB... avant l'extension (fiche-A.pdf,\n"
+        "                    fiche-A_Cor.pdf, fiche-B.pdf...). La m\xC3\xAAme commande donne toujours les\n"
+        "                    m\xC3\xAAmes fiches avec --seed ; la fiche A est celle qu'elle donne sans\n"
+        "                    --versions. D\xC3\xA9" "faut 1 : CHEMIN tel quel.\n"
         "  --seed N          \xC3\xA9tat du g\xC3\xA9n\xC3\xA9rateur avant le premier tirage (0 \xC3\xA0 4294967295) ;\n"
         "                    par d\xC3\xA9" "faut, les millisecondes depuis minuit UTC.\n"
         "  --max V           valeur maximale, 10 \xC3\xA0 999 (d\xC3\xA9" "faut 100 ; ramen\xC3\xA9" "e dans l'intervalle).\n"
@@ -309,10 +362,15 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "  -h, --help        affiche cette aide.\n"
         "  --version         affiche le num\xC3\xA9ro de version.\n"
         "\n"
-        "En cas de succ\xC3\xA8s, affiche la r\xC3\xA9" "f\xC3\xA9rence de la fiche (\xC2\xAB Ref 000_031 \xC2\xBB), ou une ligne\n"
-        "vide si aucune fiche n'a \xC3\xA9t\xC3\xA9 commenc\xC3\xA9" "e.\n"
-        "Codes de sortie : 0 succ\xC3\xA8s ; 1 fichier impossible \xC3\xA0 cr\xC3\xA9" "er ; 2 arguments invalides\n"
-        "(aucun fichier n'est alors \xC3\xA9" "crit).\n";
+        "En cas de succ\xC3\xA8s, affiche la r\xC3\xA9" "f\xC3\xA9rence de chaque fiche (\xC2\xAB Ref 000_031 \xC2\xBB), une par\n"
+        "ligne dans l'ordre A, B..., ou une ligne vide si aucune fiche n'a \xC3\xA9t\xC3\xA9 commenc\xC3\xA9" "e.\n"
+        "Tous les fichiers sont \xC3\xA9" "crits, ou aucun : si l'un ne peut \xC3\xAAtre cr\xC3\xA9\xC3\xA9 ou \xC3\xA9" "crit (disque\n"
+        "plein...), les fichiers existants restent tels quels.\n"
+        "Codes de sortie : 0 succ\xC3\xA8s ; 1 fichier impossible \xC3\xA0 cr\xC3\xA9" "er ou \xC3\xA0 \xC3\xA9" "crire ; 2 arguments\n"
+        "invalides (aucun fichier n'est alors \xC3\xA9" "crit).\n"
+        "\n"
+        "Exemple : trois versions d'une fiche de multiplications et de divisions, en PDF :\n"
+        "  oxeln-compose --versions 3 --format pdf --out interro.pdf x :\n";
     return text;
 }
 
@@ -336,18 +394,37 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
     }
 
     const ComposeOptions &options = parsed.options;
-    const ComposedWorksheet sheet = composeWorksheet(options);
     const auto format = std::find_if(formats.begin(), formats.end(),
                                      [&options](const OutputFormat &f) { return f.name == options.format; });
-    const std::string answerPath = answerPathFor(options.outPath);
-    for (const auto &[path, document] : {std::pair{&options.outPath, &sheet.subject},
-                                         std::pair{&answerPath, &sheet.answer}}) {
-        if (!format->write(*path, *document)) {
-            err << "Impossible de cr\xC3\xA9" "er le fichier " << *path << "\n";
-            return 1;
+    const std::vector<ComposedWorksheet> sheets = composeVersions(options);
+
+    // Every file is made in memory first: a failure then leaves every old
+    // file as it was and no new one behind.
+    std::vector<PendingFile> files;
+    for (std::size_t version = 0; version < sheets.size(); ++version) {
+        const std::string subjectPath = versionPath(options.outPath, int(version), int(sheets.size()));
+        const std::string answerPath = answerPathFor(subjectPath);
+        for (const auto &[path, markup, which] :
+             {std::tuple{&subjectPath, &sheets[version].subject, Document::Subject},
+              std::tuple{&answerPath, &sheets[version].answer, Document::Answer}}) {
+            std::optional<std::string> bytes = format->render(*markup, which);
+            if (!bytes) {
+                err << "Erreur \xC3\xA0 l'enregistrement du flux : " << *path << "\n";
+                return 1;
+            }
+            files.push_back({*path, std::move(*bytes)});
         }
     }
-    out << sheet.referenceCode << "\n";
+    if (const std::optional<CommitFailure> failure = commitFiles(files)) {
+        if (failure->kind == CommitFailure::Kind::Create)
+            err << "Impossible de cr\xC3\xA9" "er le fichier " << failure->path << "\n";
+        else
+            err << "Erreur \xC3\xA0 l'enregistrement du flux : " << failure->path << " ("
+                << std::strerror(failure->error) << ")\n";
+        return 1;
+    }
+    for (const ComposedWorksheet &sheet : sheets)
+        out << sheet.referenceCode << "\n";
     return 0;
 }
 

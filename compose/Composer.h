@@ -28,6 +28,7 @@ struct ComposeOptions
     std::array<std::string, 3> titles; // Windows-1252; the defaults unless given
     std::string format = "rtf";
     std::string outPath;
+    int versions = 1; // 1 to 26: sheets "-A", "-B"... from the same clicks
     std::vector<ComposeStep> steps;
 
     ComposeOptions();
@@ -41,15 +42,17 @@ struct ComposedWorksheet
     std::string answer;
 };
 
-// Writes one document (given as markup) to path; false when the file
-// cannot be created or written.
-using DocumentWriter = std::function<bool(const std::string &path, const std::string &markup)>;
+enum class Document { Subject, Answer };
+
+// One document (given as markup) in a format's bytes; nothing when it
+// cannot be made.
+using DocumentRenderer = std::function<std::optional<std::string>(const std::string &markup, Document which)>;
 
 struct OutputFormat
 {
     std::string name;        // value of --format
     std::string description; // one line for --help
-    DocumentWriter write;
+    DocumentRenderer render;
 };
 
 // "markup" (the raw documents) and "rtf" (their conversion). Other formats
@@ -71,6 +74,21 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
 // Runs the clicks on one worksheet with two stand-in views.
 ComposedWorksheet composeWorksheet(const ComposeOptions &options);
 
+// The seed of each version: version 0 (A) takes the seed itself, so that
+// one version is the worksheet of a run without --versions; the others a
+// seed mixed from it, the version number and attempt, the number of the
+// try (a draw whose reference code an earlier version already has is
+// tried again, so that every sheet can be told apart).
+std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt);
+
+// options.versions worksheets from the same clicks, each from its own seed.
+std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options);
+
+// Where version (0 for A) of count goes: PATH itself for a single version,
+// else PATH with "-A", "-B"... before the extension of its file name part
+// ("fiche.pdf" gives "fiche-B.pdf", "fiche" gives "fiche-B").
+std::string versionPath(const std::string &path, int version, int count);
+
 // PATH without its extension + "_Cor" + the extension ("fiche.rtf" gives
 // "fiche_Cor.rtf"); only a dot in the file name part starts an extension.
 std::string answerPathFor(const std::string &subjectPath);
@@ -80,9 +98,10 @@ std::uint32_t clockSeed();
 
 std::string helpText(const std::vector<OutputFormat> &formats);
 
-// The whole command: parse, compose, write both files, print the reference
-// code. Returns the exit code: 0, 1 (a file could not be created), 2 (bad
-// input, nothing written).
+// The whole command: parse, compose each version, make every file, write
+// them all or none (no old file is touched when one fails), print the
+// reference codes, one per version. Returns the exit code: 0, 1 (a file
+// could not be created or written), 2 (bad input, nothing written).
 int runComposer(const std::vector<std::string> &args, std::ostream &out, std::ostream &err,
                 const std::vector<OutputFormat> &formats);
 

@@ -1,17 +1,13 @@
 #include "QtFormats.h"
 
 #include "AppError.h"
+#include "DocumentExport.h"
 #include "MarkupToRtf.h"
-#include "Printing.h"
 #include "RtfCodePage.h"
 #include "RtfReader.h"
 #include "ViewDocument.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QPageSize>
-#include <QPrinter>
 #include <QScreen>
 #include <QTextDocument>
 
@@ -37,28 +33,28 @@ std::unique_ptr<QTextDocument> loadDocument(const std::string &markup)
     return document;
 }
 
-bool writePdf(const std::string &path, const std::string &markup)
+QString titleOf(Document which)
 {
-    const auto document = loadDocument(markup);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(QFile::decodeName(path.c_str()));
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    try {
-        PrintDocument(printer, *document, viewDpi(), QFileInfo(printer.outputFileName()).completeBaseName());
-    } catch (const AppError &) {
-        return false;
-    }
-    return true;
+    return which == Document::Subject ? QStringLiteral("Sujet") : QStringLiteral("Corrigé");
 }
 
-bool writeText(const std::string &path, const std::string &markup)
+std::optional<std::string> renderPdf(const std::string &markup, Document which)
 {
-    const QByteArray bytes = cp1252::encode(ContentText(*loadDocument(markup)));
-    // Unbuffered, so that a short write shows in write()'s result.
-    QFile file(QFile::decodeName(path.c_str()));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)
-        && file.write(bytes) == bytes.size();
+    try {
+        return PdfBytes(*loadDocument(markup), viewDpi(), titleOf(which)).toStdString();
+    } catch (const AppError &) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> renderOdt(const std::string &markup, Document which)
+{
+    return OdtBytes(*loadDocument(markup), viewDpi(), titleOf(which)).toStdString();
+}
+
+std::optional<std::string> renderText(const std::string &markup, Document)
+{
+    return cp1252::encode(ContentText(*loadDocument(markup))).toStdString();
 }
 
 } // namespace
@@ -66,8 +62,9 @@ bool writeText(const std::string &path, const std::string &markup)
 std::vector<OutputFormat> qtFormats()
 {
     return {
-        {"pdf", "PDF A4, mis en pages comme \xC3\xA0 l'impression", writePdf},
-        {"txt", "texte brut des vues (Windows-1252)", writeText},
+        {"pdf", "PDF A4, marges de 10 mm, mis en pages comme \xC3\xA0 l'impression", renderPdf},
+        {"odt", "OpenDocument (LibreOffice), polices et surlignage jaune compris", renderOdt},
+        {"txt", "texte brut des vues (Windows-1252)", renderText},
     };
 }
 

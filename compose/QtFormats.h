@@ -6,10 +6,11 @@
 
 namespace oxeln::compose {
 
-// "pdf": each document read as a rich text view reads it and printed page
-// by page, as the "Imprimer" button does, to an A4 PDF file.
+// Each document read as a rich text view reads it, then:
+// "pdf": the window's PDF file (A4, 10 mm margins, paginated as printing);
+// "odt": the window's OpenDocument file;
 // "txt": the view's plain text in Windows-1252, paragraphs ending in CR LF.
-// Both need a QGuiApplication (fonts, the printer).
+// They need a QGuiApplication (fonts).
 std::vector<OutputFormat> qtFormats();
 
 // The composer shows no window: without a chosen platform it runs offscreen,

@@ -4,12 +4,16 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char **argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    // The documents and the printer behind "pdf" and "txt" need an application; it
+    // Past a file size limit (ulimit -f) a write fails with EFBIG and is
+    // reported, instead of this signal ending the program half way.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // The documents behind "pdf", "odt" and "txt" need an application; it
     // sees none of the composer's arguments.
     oxeln::compose::prepareHeadlessQt();
     int qtArgc = 1;

@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace oxeln;
@@ -46,9 +49,11 @@ protected:
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
-    RunResult run(const std::vector<std::string> &args)
+    // limitBlocks: the largest file the run may write, in 512-byte blocks.
+    RunResult run(const std::vector<std::string> &args, int limitBlocks = 0)
     {
-        std::string command = quoted(OXELN_COMPOSE_BINARY);
+        std::string command = limitBlocks > 0 ? "ulimit -f " + std::to_string(limitBlocks) + "; " : "";
+        command += quoted(OXELN_COMPOSE_BINARY);
         for (const std::string &a : args)
             command += " " + quoted(a);
         command += " >" + quoted(m_dir / "stdout") + " 2>" + quoted(m_dir / "stderr");
@@ -152,11 +157,102 @@ TEST_F(ComposeCli, UncreatableFileExitsOne)
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Impossible de cr\xC3\xA9" "er le fichier " + out + "\n");
 
-    // The subject is written, then the answer file cannot be created.
+    // The answer file cannot be created: the subject, complete, is not kept
+    // either.
     fs::create_directory(m_dir / "g_Cor.rtf");
     const RunResult answer = run({"--out", (m_dir / "g.rtf").string(), "-"});
     EXPECT_EQ(answer.exitCode, 1);
     EXPECT_EQ(answer.err, "Impossible de cr\xC3\xA9" "er le fichier " + (m_dir / "g_Cor.rtf").string() + "\n");
+    EXPECT_EQ(files(), std::vector<std::string>{});
+}
+
+TEST_F(ComposeCli, VersionsAreWholeWorksheetsOfTheirOwn)
+{
+    const std::string out = (m_dir / "fiche.rtf").string();
+    const RunResult r = run({"--versions", "3", "--seed", "7", "--lines", "3", "--out", out, "x", "S1"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(files(), (std::vector<std::string>{"fiche-A.rtf", "fiche-A_Cor.rtf", "fiche-B.rtf", "fiche-B_Cor.rtf",
+                                                 "fiche-C.rtf", "fiche-C_Cor.rtf"}));
+    ASSERT_TRUE(std::regex_match(r.out, std::regex("(Ref [0-9]{3}_[0-9]{3}\n){3}"))) << r.out;
+
+    // Each version is the worksheet its own seed gives, in both files.
+    compose::ComposeOptions options =
+        compose::parseArguments({"--seed", "7", "--lines", "3", "--out", out, "x", "S1"}, compose::standardFormats())
+            .options;
+    std::set<std::string> subjects;
+    for (int version = 0; version < 3; ++version) {
+        options.seed = compose::versionSeed(7, version, 0);
+        const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
+        const std::string name = std::string("fiche-") + char('A' + version);
+        EXPECT_EQ(r.out.substr(std::size_t(version) * 12, 11), sheet.referenceCode);
+        EXPECT_EQ(readFile(m_dir / (name + ".rtf")), MarkupToRtf(sheet.subject)) << name;
+        EXPECT_EQ(readFile(m_dir / (name + "_Cor.rtf")), MarkupToRtf(sheet.answer)) << name;
+        subjects.insert(sheet.subject);
+    }
+    EXPECT_EQ(subjects.size(), 3u);
+
+    // One version is today's single sheet, under PATH itself.
+    const RunResult one = run({"--versions=1", "--seed", "7", "--lines", "3", "--out", out, "x", "S1"});
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    EXPECT_EQ(one.out, r.out.substr(0, 12));
+    EXPECT_EQ(readFile(out), readFile(m_dir / "fiche-A.rtf"));
+}
+
+// A full disk, a file size limit, a device that takes nothing: exit 1 with
+// what happened, every old file as it was and nothing new, in every format.
+TEST_F(ComposeCli, FailedWritesLeaveEveryOldFile)
+{
+    const bool root = geteuid() == 0;
+    const fs::path disk = m_dir / "disque";
+    fs::create_directory(disk);
+    const bool mounted = root && std::system(("mount -t tmpfs -o size=64k tmpfs " + quoted(disk.string())).c_str()) == 0;
+    const std::string subject = (disk / "f.rtf").string();
+    const std::string answer = (disk / "f_Cor.rtf").string();
+    const RunResult first = run({"--seed", "7", "--out", subject, "+"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const std::string oldSubject = readFile(subject);
+    const std::string oldAnswer = readFile(answer);
+    if (mounted)
+        std::ofstream(disk / "remplissage", std::ios::binary) << std::string(44 * 1024, '\0');
+
+    for (const char *format : {"rtf", "markup", "txt", "pdf", "odt"}) {
+        const std::vector<std::string> bigger = {"--seed", "8", "--format", format, "--out", subject, "+", "S2", "x", "S1"};
+        std::vector<std::pair<std::string, RunResult>> runs = {{"ulimit -f", run(bigger, 8)}};
+        if (mounted)
+            runs.emplace_back("full disk", run(bigger));
+        for (const auto &[how, r] : runs) {
+            SCOPED_TRACE(std::string(format) + ", " + how);
+            EXPECT_EQ(r.exitCode, 1) << r.err;
+            EXPECT_EQ(r.out, "");
+            EXPECT_EQ(r.err.rfind("Erreur \xC3\xA0 l'enregistrement du flux : " + disk.string() + "/f", 0), 0u) << r.err;
+            EXPECT_EQ(readFile(subject), oldSubject);
+            EXPECT_EQ(readFile(answer), oldAnswer);
+            std::vector<std::string> left;
+            for (const auto &entry : fs::directory_iterator(disk))
+                left.push_back(entry.path().filename().string());
+            std::sort(left.begin(), left.end());
+            EXPECT_EQ(left, (mounted ? std::vector<std::string>{"f.rtf", "f_Cor.rtf", "remplissage"}
+                                     : std::vector<std::string>{"f.rtf", "f_Cor.rtf"}));
+        }
+    }
+    if (mounted) {
+        // Room for version A, not for B: A is not kept either.
+        std::ofstream(disk / "remplissage", std::ios::binary | std::ios::trunc) << std::string(24 * 1024, '\0');
+        const RunResult versions = run({"--seed", "8", "--versions", "3", "--out", subject, "+"});
+        EXPECT_EQ(versions.exitCode, 1);
+        EXPECT_EQ(versions.err.rfind("Erreur \xC3\xA0 l'enregistrement du flux : " + disk.string() + "/f-B", 0), 0u)
+            << versions.err;
+        EXPECT_EQ(readFile(subject), oldSubject);
+        EXPECT_EQ(readFile(answer), oldAnswer);
+        EXPECT_EQ(std::distance(fs::directory_iterator(disk), fs::directory_iterator()), 3);
+        EXPECT_EQ(std::system(("umount " + quoted(disk.string())).c_str()), 0);
+    }
+
+    // A device that takes nothing: its answer file beside it is not made.
+    const RunResult full = run({"--format", "pdf", "--out", "/dev/full", "+"});
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "Erreur \xC3\xA0 l'enregistrement du flux : /dev/full (" + std::string(std::strerror(ENOSPC)) + ")\n");
+    EXPECT_FALSE(fs::exists("/dev/full_Cor"));
 }
 
 TEST_F(ComposeCli, HelpExitsZero)

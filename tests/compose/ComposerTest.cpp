@@ -6,7 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 using namespace oxeln;
@@ -119,6 +122,9 @@ TEST(ComposeArguments, BadInputIsRefusedWithOneLine)
         {{"--out", "f", "--no-answer=1", "+"}, "--no-answer"},
         {{"--out", "f", "--title1", "\xE2\x88\x9A", "+"}, "--title1"},
         {{"--out", "f", "--title3", "\xE9t\xE9", "+"}, "--title3"},
+        {{"--out", "f", "--versions", "0", "+"}, "--versions"},
+        {{"--out", "f", "--versions=27", "+"}, "27"},
+        {{"--out", "f", "--versions", "trois", "+"}, "trois"},
     };
     for (const auto &[args, mention] : cases) {
         const ParseResult r = parse(args);
@@ -148,7 +154,8 @@ TEST(ComposeArguments, HelpDocumentsEveryOption)
     EXPECT_EQ(runComposer({"--help"}, out, err, standardFormats()), 0);
     EXPECT_EQ(err.str(), "");
     for (const char *word : {"--seed", "--max", "--lines", "--interline", "--no-answer", "--title1", "--title2",
-                             "--title3", "--format", "--out", "-h", "--version", "markup", "rtf", "RAZ", "S1", "S2", "_Cor"})
+                             "--title3", "--format", "--out", "--versions", "fiche-A", "-h", "--version", "markup", "rtf", "RAZ",
+                             "S1", "S2", "_Cor"})
         EXPECT_NE(out.str().find(word), std::string::npos) << word;
 }
 
@@ -227,34 +234,98 @@ TEST(ComposeRun, NoAnswerLeavesTheAnswerEmpty)
     EXPECT_NE(s.subject.find("60/("), std::string::npos);
 }
 
-TEST(ComposeRun, OtherFormatsPlugInThroughTheWriterTable)
+TEST(ComposeVersions, SeedsPathsAndDistinctSheets)
 {
+    EXPECT_EQ(versionPath("fiche.pdf", 0, 1), "fiche.pdf");
+    EXPECT_EQ(versionPath("fiche.pdf", 1, 3), "fiche-B.pdf");
+    EXPECT_EQ(versionPath("cours.2/fiche", 25, 26), "cours.2/fiche-Z");
+    EXPECT_EQ(answerPathFor(versionPath("a/f.v.odt", 0, 2)), "a/f.v-A_Cor.odt");
+
+    // Version A is the sheet of the same command without --versions.
+    ComposeOptions options = optionsFor({"--seed", "7", "--out", "f", "--lines", "2", "+", "S2"});
+    const ComposedWorksheet single = composeWorksheet(options);
+    options.versions = 26;
+    const std::vector<ComposedWorksheet> sheets = composeVersions(options);
+    ASSERT_EQ(sheets.size(), 26u);
+    EXPECT_EQ(sheets[0].subject, single.subject);
+    EXPECT_EQ(sheets[0].answer, single.answer);
+    std::set<std::string> codes;
+    std::set<std::string> subjects;
+    for (const ComposedWorksheet &sheet : sheets) {
+        codes.insert(sheet.referenceCode);
+        subjects.insert(sheet.subject);
+        EXPECT_EQ(sheet.answer.rfind("<arial><te=20>" + sheet.referenceCode + " -<b> CORRIGE", 0), 0u);
+    }
+    EXPECT_EQ(codes.size(), 26u);
+    EXPECT_EQ(subjects.size(), 26u);
+    // The same command line gives the same sheets; another seed others.
+    EXPECT_EQ(composeVersions(options)[25].subject, sheets[25].subject);
+    options.seed = 8;
+    EXPECT_NE(composeVersions(options)[1].subject, sheets[1].subject);
+}
+
+namespace {
+
+class ScratchFolder
+{
+public:
+    ScratchFolder()
+    {
+        char pattern[] = "/tmp/oxeln-composer-test-XXXXXX";
+        m_path = mkdtemp(pattern) ? pattern : "";
+    }
+    ~ScratchFolder() { std::filesystem::remove_all(m_path); }
+    std::string file(const std::string &name) const { return m_path + "/" + name; }
+    std::vector<std::string> names() const
+    {
+        std::vector<std::string> found;
+        for (const auto &entry : std::filesystem::directory_iterator(m_path))
+            found.push_back(entry.path().filename().string());
+        std::sort(found.begin(), found.end());
+        return found;
+    }
+
+private:
+    std::string m_path;
+};
+
+std::string contentOf(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+} // namespace
+
+TEST(ComposeRun, OtherFormatsPlugInThroughTheRendererTable)
+{
+    const ScratchFolder folder;
     std::vector<OutputFormat> formats = standardFormats();
-    std::map<std::string, std::string> written;
-    formats.push_back({"memo", "en m\xC3\xA9moire", [&written](const std::string &path, const std::string &markup) {
-                           written[path] = markup;
-                           return true;
+    formats.push_back({"memo", "en m\xC3\xA9moire", [](const std::string &markup, Document which) {
+                           return std::optional<std::string>((which == Document::Answer ? "C:" : "S:") + markup);
                        }});
-    formats.push_back({"broken", "refuse d'\xC3\xA9" "crire", [](const std::string &path, const std::string &) {
-                           return path.find("_Cor") == std::string::npos; // the answer file fails
+    formats.push_back({"broken", "refuse le corrig\xC3\xA9", [](const std::string &markup, Document which) {
+                           return which == Document::Answer ? std::nullopt : std::optional<std::string>(markup);
                        }});
 
     std::ostringstream out;
     std::ostringstream err;
-    const std::vector<std::string> args = {"--seed", "0", "--format", "memo", "--out", "d.x/fiche.pdf", "S1"};
+    const std::vector<std::string> args = {"--seed", "0", "--format", "memo", "--out", folder.file("fiche.pdf"), "S1"};
     ASSERT_EQ(runComposer(args, out, err, formats), 0) << err.str();
     EXPECT_EQ(out.str(), "Ref 000_031\n");
     const ComposedWorksheet sheet = composeWorksheet(parseArguments(args, formats).options);
-    ASSERT_EQ(written.size(), 2u);
-    EXPECT_EQ(written["d.x/fiche.pdf"], sheet.subject);
-    EXPECT_EQ(written["d.x/fiche_Cor.pdf"], sheet.answer);
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fiche.pdf", "fiche_Cor.pdf"}));
+    EXPECT_EQ(contentOf(folder.file("fiche.pdf")), "S:" + sheet.subject);
+    EXPECT_EQ(contentOf(folder.file("fiche_Cor.pdf")), "C:" + sheet.answer);
     std::ostringstream help;
     runComposer({"--help"}, help, err, formats);
     EXPECT_NE(help.str().find("memo"), std::string::npos);
 
+    // A document that cannot be made: no file at all, the subject neither.
     std::ostringstream out2;
     std::ostringstream err2;
-    EXPECT_EQ(runComposer({"--format=broken", "--out", "g.rtf", "+"}, out2, err2, formats), 1);
-    EXPECT_EQ(err2.str(), "Impossible de cr\xC3\xA9" "er le fichier g_Cor.rtf\n");
+    EXPECT_EQ(runComposer({"--format=broken", "--out", folder.file("g.rtf"), "+"}, out2, err2, formats), 1);
+    EXPECT_EQ(err2.str(), "Erreur \xC3\xA0 l'enregistrement du flux : " + folder.file("g_Cor.rtf") + "\n");
     EXPECT_EQ(out2.str(), "");
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"fiche.pdf", "fiche_Cor.pdf"}));
 }

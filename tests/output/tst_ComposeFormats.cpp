@@ -1,4 +1,4 @@
-// oxeln-compose --format pdf|txt, run end to end.
+// oxeln-compose --format pdf|odt|txt, run end to end.
 #include "Composer.h"
 #include "MarkupToRtf.h"
 #include "OutputTestSupport.h"
@@ -71,6 +71,7 @@ class ComposeFormatsTest : public QObject
 
 private slots:
     void pdfHoldsTheViewsText();
+    void odtReadsAsTheViewsText();
     void txtIsThePlainTextInWindows1252();
     void uncreatableFileIsReported_data();
     void uncreatableFileIsReported();
@@ -92,10 +93,32 @@ void ComposeFormatsTest::pdfHoldsTheViewsText()
         QVERIFY2(QFile::exists(pdf), qPrintable(file));
         const int pages = PdfPageCount(pdf);
         QVERIFY(pages >= 2);
-        QCOMPARE(PdfWords(pdf), Words(viewText(*markup)));
+        QCOMPARE(NonBlank(PdfWords(pdf).join(QString())), NonBlank(viewText(*markup)));
         const ToolResult info = RunTool(QStringLiteral("pdfinfo"), {pdf});
         QVERIFY(info.out.contains("595 x 842 pts (A4)"));
+        // The window's 10 mm margins, and its titles.
+        const QPointF first = PdfFirstWord(pdf);
+        QVERIFY(qAbs(first.x() - 28.35) < 1 && qAbs(first.y() - 28.35) < 1);
+        QCOMPARE(PdfInfo(pdf, QStringLiteral("Title")),
+                 file.contains(QStringLiteral("_Cor")) ? QStringLiteral("Corrigé") : QStringLiteral("Sujet"));
     }
+}
+
+void ComposeFormatsTest::odtReadsAsTheViewsText()
+{
+    if (!HaveTool(QStringLiteral("soffice")))
+        QSKIP("LibreOffice (soffice) is not installed");
+    QTemporaryDir dir;
+    const Run run = runBinary({"--format=odt", "--seed=5", "--lines=10", "--out", "fiche.odt", "+", "x"}, dir.path());
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.err, QByteArray());
+    const compose::ComposedWorksheet sheet = expectedSheet(10);
+    QCOMPARE(LibreOfficeConvert(dir.path(), QStringLiteral("txt:Text (encoded):UTF8"),
+                                {dir.filePath(QStringLiteral("fiche.odt")), dir.filePath(QStringLiteral("fiche_Cor.odt"))})
+                 .exitCode,
+             0);
+    QCOMPARE(LibreOfficeText(dir.filePath(QStringLiteral("out/fiche.txt"))), ComparableText(viewText(sheet.subject)));
+    QCOMPARE(LibreOfficeText(dir.filePath(QStringLiteral("out/fiche_Cor.txt"))), ComparableText(viewText(sheet.answer)));
 }
 
 void ComposeFormatsTest::txtIsThePlainTextInWindows1252()
@@ -118,6 +141,7 @@ void ComposeFormatsTest::uncreatableFileIsReported_data()
 {
     QTest::addColumn<QString>("format");
     QTest::newRow("pdf") << QStringLiteral("pdf");
+    QTest::newRow("odt") << QStringLiteral("odt");
     QTest::newRow("txt") << QStringLiteral("txt");
 }
 
