@@ -64,6 +64,7 @@ private:
 
     Properties textProperties(const QTextCharFormat &format);
     Properties paragraphProperties(const QTextBlockFormat &format) const;
+    QString textStyle(const QTextFragment &fragment);
     QString textStyle(const QTextCharFormat &format);
     QString paragraphStyle(const QTextBlock &block);
     void writeFontFaces(QXmlStreamWriter &xml) const;
@@ -75,6 +76,10 @@ private:
     std::set<QString> m_families;
     std::map<QString, Style> m_textStyles;      // by key
     std::map<QString, Style> m_paragraphStyles; // by key
+    // The same by the document's own format numbers: a worksheet has tens
+    // of thousands of runs in a handful of formats.
+    std::map<int, QString> m_textStyleOfFormat;
+    std::map<std::pair<int, int>, QString> m_paragraphStyleOfFormats;
     QList<const Style *> m_order;           // as first used
     std::map<QString, QList<QTextOption::Tab>> m_tabs; // paragraph style name to its tab stops
 };
@@ -160,8 +165,19 @@ QString OdtBuilder::textStyle(const QTextCharFormat &format)
     return it->second.name;
 }
 
+QString OdtBuilder::textStyle(const QTextFragment &fragment)
+{
+    QString &name = m_textStyleOfFormat[fragment.charFormatIndex()];
+    if (name.isEmpty())
+        name = textStyle(fragment.charFormat());
+    return name;
+}
+
 QString OdtBuilder::paragraphStyle(const QTextBlock &block)
 {
+    QString &known = m_paragraphStyleOfFormats[{block.blockFormatIndex(), block.charFormatIndex()}];
+    if (!known.isEmpty())
+        return known;
     const QTextBlockFormat format = block.blockFormat();
     const Properties paragraph = paragraphProperties(format);
     // An empty paragraph takes its height from the paragraph's own font.
@@ -179,7 +195,8 @@ QString OdtBuilder::paragraphStyle(const QTextBlock &block)
         m_order.append(&it->second);
         m_tabs[name] = tabs;
     }
-    return it->second.name;
+    known = it->second.name;
+    return known;
 }
 
 // Blanks are kept one for one: a reader folds a run of blanks in the text
@@ -195,7 +212,7 @@ void OdtBuilder::writeParagraph(QXmlStreamWriter &xml, const QTextBlock &block)
         if (!fragment.isValid() || fragment.length() == 0)
             continue;
         xml.writeStartElement(kText, QStringLiteral("span"));
-        xml.writeAttribute(kText, QStringLiteral("style-name"), textStyle(fragment.charFormat()));
+        xml.writeAttribute(kText, QStringLiteral("style-name"), textStyle(fragment));
         const QString text = fragment.text();
         QString run;
         int blanks = 0;
@@ -313,7 +330,7 @@ QByteArray OdtBuilder::content()
         paragraphStyle(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             if (it.fragment().isValid() && it.fragment().length() > 0)
-                textStyle(it.fragment().charFormat());
+                textStyle(it.fragment());
         }
     }
 

@@ -44,7 +44,7 @@ void put32(QByteArray &out, quint32 value)
 // the deflate stream and a 4-byte checksum.
 QByteArray deflated(const QByteArray &data)
 {
-    const QByteArray zlib = qCompress(data, 9);
+    const QByteArray zlib = qCompress(data, 6); // 9 takes three times as long for 8% less
     return zlib.mid(6, zlib.size() - 10);
 }
 
