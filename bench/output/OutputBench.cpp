@@ -1,14 +1,16 @@
 // Output costs on real worksheets (drills of 30 lines, as the window's
 // defaults make them), without a display: the two-page preview at several
 // worksheet sizes, printing to a PDF file (per page, several lengths, and
-// copies), and saving both documents.
+// copies), saving both documents, saving them as PDF and OpenDocument
+// against RTF, and the preview of a machine without a printer.
 //
-//   oxeln_output_bench [--preview=1,100,500,1000] [--print=10,100,500] [--save=1000]
+//   oxeln_output_bench [--preview=1,100,500,1000] [--print=10,100,500] [--save=1000] [--export=100]
 //
 // Each figure is the median CPU time of several runs; the ratios compare
 // with a baseline of the same run: the smallest size, or writing the same
 // bytes to a file.
 #include "Composer.h"
+#include "DocumentExport.h"
 #include "MarkupToRtf.h"
 #include "Printing.h"
 #include "RichEditEMFPrint.h"
@@ -20,6 +22,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
@@ -232,6 +235,60 @@ void benchSave(int drills, QTemporaryDir &dir)
                 save / raw);
 }
 
+// "Enregistrer" with a ".pdf" and a ".odt" name against the RTF save of the
+// same views, and the preview without a printer against the printer's.
+void benchExport(int drills, QTemporaryDir &dir)
+{
+    const auto subject = viewDocument(worksheet(drills).subject);
+    const auto answer = viewDocument(worksheet(drills).answer);
+    struct Result
+    {
+        const char *name;
+        double cpu;
+        double wall;
+        qint64 bytes;
+    };
+    std::vector<Result> results;
+    for (const char *name : {"fiche.rtf", "fiche.pdf", "fiche.odt"}) {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        const SaveChooser choose = [&path](QWidget *, const QString &, const QString &) { return path; };
+        QElapsedTimer wall;
+        std::vector<double> walls;
+        const double cpu = measure(5, [&] {
+            wall.start();
+            SaveWorksheet(nullptr, *subject, *answer, kViewDpi, "Ref 042_917", dir.path(), choose);
+            walls.push_back(double(wall.nsecsElapsed()) / 1e6);
+        });
+        std::sort(walls.begin(), walls.end());
+        const QString answerPath = AnswerFileName(path);
+        results.push_back({name, cpu, walls[walls.size() / 2], QFileInfo(path).size() + QFileInfo(answerPath).size()});
+    }
+    std::printf("save of %d drills, both files:\n%-10s %10s %10s %10s %10s\n", drills, "file", "cpu_ms", "wall_ms",
+                "KB", "x_rtf");
+    for (const Result &r : results)
+        std::printf("%-10s %10.1f %10.1f %10.0f %10.2f\n", r.name, r.cpu, r.wall, double(r.bytes) / 1024,
+                    r.cpu / results.front().cpu);
+
+    const QString base = dir.filePath(QStringLiteral("Temp"));
+    auto pagesShown = [&base] {
+        QSvgRenderer page0(base + QStringLiteral("0.svg"));
+        QSvgRenderer page1(base + QStringLiteral("1.svg"));
+        if (!page0.isValid() || !page1.isValid())
+            std::fprintf(stderr, "preview pages missing\n");
+    };
+    auto reference = pdfPrinter(dir.filePath(QStringLiteral("unused.pdf")));
+    const double printer = measure(5, [&] {
+        RenderPagesToEmf(*reference, *subject, kViewDpi, base);
+        pagesShown();
+    });
+    const double noPrinter = measure(5, [&] {
+        RenderExportPagesToEmf(*subject, kViewDpi, base);
+        pagesShown();
+    });
+    std::printf("preview of %d drills: with a printer %.2f ms, without (PDF pages) %.2f ms, ratio %.2f\n", drills,
+                printer, noPrinter, noPrinter / printer);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -242,6 +299,7 @@ int main(int argc, char **argv)
     std::vector<int> preview = {1, 100, 500, 1000};
     std::vector<int> print = {10, 100, 500};
     int save = 1000;
+    int exportDrills = 100;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--preview=", 0) == 0)
@@ -250,8 +308,10 @@ int main(int argc, char **argv)
             print = parseSizes(arg.substr(8));
         else if (arg.rfind("--save=", 0) == 0)
             save = std::stoi(arg.substr(7));
+        else if (arg.rfind("--export=", 0) == 0)
+            exportDrills = std::stoi(arg.substr(9));
         else {
-            std::fprintf(stderr, "usage: oxeln_output_bench [--preview=N,..] [--print=N,..] [--save=N]\n");
+            std::fprintf(stderr, "usage: oxeln_output_bench [--preview=N,..] [--print=N,..] [--save=N] [--export=N]\n");
             return 2;
         }
     }
@@ -262,5 +322,7 @@ int main(int argc, char **argv)
         benchPrint(print, dir);
     if (save > 0)
         benchSave(save, dir);
+    if (exportDrills > 0)
+        benchExport(exportDrills, dir);
     return 0;
 }
