@@ -378,6 +378,11 @@ void ProjectionWindow::paintEvent(QPaintEvent *)
     int bottom = frame.bar.top() - frame.header.left() / 2;
     if (question && (m_round.paused() || now() < m_hintUntil)) {
         font.setPixelSize(std::max(9, height() / 48));
+        // On a narrow or 4:3 screen the one line of help would be cut at
+        // both ends: it is set smaller until it fits.
+        const int advance = QFontMetrics(font).horizontalAdvance(kHint);
+        if (advance > frame.content.width())
+            font.setPixelSize(std::max(9, font.pixelSize() * frame.content.width() / advance));
         painter.setFont(font);
         painter.setPen(c.dim);
         const QRect line(frame.content.left(), bottom - font.pixelSize() * 3 / 2, frame.content.width(),
