@@ -32,6 +32,18 @@ QPageLayout ExportPageLayout()
                        QPageLayout::Millimeter);
 }
 
+qreal ExportScale()
+{
+    return ExportPageLayout().paintRect(QPageLayout::Millimeter).width() / kExportLayoutWidthMm;
+}
+
+QPageLayout OdtPageLayout()
+{
+    const qreal side = (ExportPageLayout().fullRect(QPageLayout::Millimeter).width() - kExportLayoutWidthMm) / 2;
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(side, 10, side, 10),
+                       QPageLayout::Millimeter);
+}
+
 QString ProducerName()
 {
     return QStringLiteral("Oxeln " OXELN_VERSION);
@@ -46,14 +58,14 @@ QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QStrin
         pdf.setResolution(kExportDpi);
         pdf.setPageLayout(ExportPageLayout());
         pdf.setCreator(ProducerName());
-        ExportDocumentPages(pdf, document, sourceDpi, title);
+        ExportDocumentPages(pdf, document, sourceDpi, title, ExportScale());
     } // the file is complete once the writer is gone
     return buffer.data();
 }
 
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
-    return OdtBytes(document, sourceDpi, title, ProducerName(), ExportPageLayout());
+    return OdtBytes(document, sourceDpi, title, ProducerName(), OdtPageLayout());
 }
 
 void WriteWorksheetFile(const QString &path, const QTextDocument &document, qreal sourceDpi,

@@ -14,9 +14,22 @@ namespace oxeln {
 enum class FileFormat { Rtf, Text, Pdf, Odt };
 FileFormat FileFormatOf(const QString &path);
 
-// The page of the PDF and OpenDocument files, and of the preview when there
-// is no printer: A4 portrait with 10 mm margins on every side.
+// The page of the PDF file, and of the preview when there is no printer: A4
+// portrait with 10 mm margins on every side.
 QPageLayout ExportPageLayout();
+
+// The worksheet is laid out 200 mm wide on those pages, the printable width
+// of common printers, and drawn scaled down into the 190 mm between the
+// margins (95 %): a line of the answer key holds up to 107 characters of
+// 9-point Courier New, which 190 mm would wrap in the middle of a number.
+inline constexpr qreal kExportLayoutWidthMm = 200.0;
+// Drawn size over laid-out size on the PDF file's pages.
+qreal ExportScale();
+
+// The page of the OpenDocument file: A4 portrait, 10 mm margins at the top
+// and bottom and 5 mm at the sides, so that its lines hold what the PDF
+// file's do.
+QPageLayout OdtPageLayout();
 
 // The resolution the PDF is laid out at: a printer's, so that its lines and
 // pages break where a print's do.
@@ -26,11 +39,11 @@ inline constexpr int kExportDpi = 1200;
 QString ProducerName();
 
 // The document (a view's content; sourceDpi is the view's resolution) as a
-// PDF file: ExportPageLayout's pages, laid out as printing lays them out,
-// fonts embedded, title as the document's title.
+// PDF file: ExportPageLayout's pages, laid out as printing lays them out
+// (at ExportScale), fonts embedded, title as the document's title.
 QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
-// The same as an OpenDocument text file on ExportPageLayout's pages.
+// The same as an OpenDocument text file on OdtPageLayout's pages.
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
 // Writes the document to path in the format its extension names, through a

@@ -114,7 +114,7 @@ void releaseLayout(const QTextDocument &document)
 enum class JobKind { Print, Export };
 
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
-              bool keepLayout, JobKind kind = JobKind::Print);
+              bool keepLayout, JobKind kind = JobKind::Print, qreal scale = 1.0);
 
 // The current printer, checked before a job starts on it.
 QPrinter &currentPrinterForJob()
@@ -156,6 +156,13 @@ QRect PrintableAreaTwips(const QPaintDevice &device)
     return QRect(0, 0, device.width() * 1440 / device.logicalDpiX(), device.height() * 1440 / device.logicalDpiY());
 }
 
+QRect ScaledPageTwips(const QRect &page, qreal scale)
+{
+    if (scale == 1.0)
+        return page;
+    return QRect(page.topLeft(), QSize(int(page.width() / scale), int(page.height() / scale)));
+}
+
 void PrintDocument(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
     PrintDocument(currentPrinterForJob(), document, sourceDpi, title);
@@ -168,9 +175,9 @@ void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qre
 }
 
 void ExportDocumentPages(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
-                         const QString &title)
+                         const QString &title, qreal scale)
 {
-    printJob(device, document, sourceDpi, title, false, JobKind::Export);
+    printJob(device, document, sourceDpi, title, false, JobKind::Export, scale);
 }
 
 namespace {
@@ -192,7 +199,7 @@ void printCopies(DeviceForJob deviceForJob, const QTextDocument &document, qreal
 }
 
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
-              bool keepLayout, JobKind kind)
+              bool keepLayout, JobKind kind, qreal scale)
 {
     const bool printing = kind == JobKind::Print;
     if (printing && s_jobOpen)
@@ -218,7 +225,7 @@ void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal so
             s_jobOpen = false;
     });
 
-    const QRect page = PrintableAreaTwips(device);
+    const QRect page = ScaledPageTwips(PrintableAreaTwips(device), scale);
     // Copies keep the pages laid out by the one before: the layout is the
     // document's, for this device and width, and is made again if either
     // changed in between.
@@ -229,7 +236,10 @@ void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal so
         // Positions count one per paragraph break.
         const int end = document.characterCount() - 1;
         QRect layout = page;
+        painter.save();
+        painter.scale(scale, scale);
         const int next = FormatRange(&painter, &device, document, sourceDpi, layout, position, true);
+        painter.restore();
         // -1 is a failure; no progress means not even one line fits a page:
         // either way the job ends with what is printed, instead of looping.
         if (next < 0 || next <= position || next >= end)

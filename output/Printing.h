@@ -26,6 +26,10 @@ void ResetCurrentPrinter();
 // integer divisions.
 QRect PrintableAreaTwips(const QPaintDevice &device);
 
+// The page a document is laid out in to be drawn at scale into page: page
+// enlarged by 1 / scale (page itself at scale 1).
+QRect ScaledPageTwips(const QRect &page, qreal scale);
+
 // Prints the whole document (a view's content; sourceDpi is the view's
 // resolution) as one job named title on the current printer. Throws
 // AppError "Imprimante sélectionnée incorrecte" when the printer cannot be
@@ -42,9 +46,11 @@ void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qre
 
 // The same pages onto a file's page device (a QPdfWriter) in one run: no
 // events are processed between pages, so the document cannot change under
-// it, and an open print job does not stand in its way.
+// it, and an open print job does not stand in its way. With a scale below
+// 1, the document is laid out in a page that much larger and drawn scaled
+// down into the device's page.
 void ExportDocumentPages(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
-                         const QString &title);
+                         const QString &title, qreal scale = 1.0);
 
 // copies jobs of the document one after the other on device, as PrintDocument
 // makes each; the pages are laid out once for all of them (for documents of

@@ -70,11 +70,12 @@ void RenderExportPagesToEmf(const QTextDocument &document, qreal sourceDpi, cons
     const QMarginsF margins = ExportPageLayout().margins(QPageLayout::Millimeter);
     RenderPagesToEmf(reference, document, sourceDpi, baseName,
                      QMargins(qRound(margins.left() * 100), qRound(margins.top() * 100),
-                              qRound(margins.right() * 100), qRound(margins.bottom() * 100)));
+                              qRound(margins.right() * 100), qRound(margins.bottom() * 100)),
+                     ExportScale());
 }
 
 void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qreal sourceDpi,
-                      const QString &baseName, const QMargins &margins)
+                      const QString &baseName, const QMargins &margins, qreal scale)
 {
     // The loop bound is ContentLength, which counts two per paragraph break
     // while positions count one, so a short subject with several paragraphs
@@ -84,7 +85,7 @@ void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qrea
     int position = 0;
     for (int page = 0; page < kMaxPages && ContentLengthExceeds(document, position); ++page) {
         const QString fileName = baseName + QString::number(page) + QStringLiteral(".svg");
-        const int next = RenderPageToEmf(&printer, fileName, frame, document, sourceDpi, position, margins);
+        const int next = RenderPageToEmf(&printer, fileName, frame, document, sourceDpi, position, margins, scale);
         // A file that cannot be made, a failure or no progress ends the pages.
         if (next <= position)
             break;
@@ -94,7 +95,8 @@ void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qrea
 }
 
 int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame,
-                    const QTextDocument &document, qreal sourceDpi, int start, const QMargins &margins)
+                    const QTextDocument &document, qreal sourceDpi, int start, const QMargins &margins,
+                    qreal scale)
 {
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
@@ -115,11 +117,13 @@ int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRec
     QPainter painter;
     if (!painter.begin(&generator))
         return start;
-    const QRect twips(frame.left() * 1440 / 2540, frame.top() * 1440 / 2540, frame.width() * 1440 / 2540,
-                      frame.height() * 1440 / 2540);
+    const QRect twips = ScaledPageTwips(QRect(frame.left() * 1440 / 2540, frame.top() * 1440 / 2540,
+                                              frame.width() * 1440 / 2540, frame.height() * 1440 / 2540),
+                                        scale);
     QRect layout = twips;
     // Blank margins around the frame: the frame is drawn that far in.
     painter.translate(margins.left() / 2540.0 * dpi, margins.top() / 2540.0 * dpi);
+    painter.scale(scale, scale);
     const int next = FormatRange(&painter, reference, document, sourceDpi, layout, start, true);
     painter.end();
     return next;

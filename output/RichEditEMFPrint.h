@@ -30,17 +30,18 @@ void RenderPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QStr
 // The same with printer as reference device. margins (hundredths of a
 // millimetre) are drawn around each page frame, blank.
 void RenderPagesToEmf(QPaintDevice &printer, const QTextDocument &document, qreal sourceDpi,
-                      const QString &baseName, const QMargins &margins = QMargins());
+                      const QString &baseName, const QMargins &margins = QMargins(), qreal scale = 1.0);
 // The pages of the PDF file, as without a printer.
 void RenderExportPagesToEmf(const QTextDocument &document, qreal sourceDpi, const QString &baseName);
 
 // Writes one page file holding the document from start on, laid out with the
 // measures of reference in the page frame (hundredths of a millimetre), on
-// a page of the frame's size plus margins. Returns the first position that
-// did not fit (FormatRange's result), or start when the file cannot be
-// created.
+// a page of the frame's size plus margins; below a scale of 1, laid out in
+// a frame that much larger and drawn scaled down into it. Returns the first
+// position that did not fit (FormatRange's result), or start when the file
+// cannot be created.
 int RenderPageToEmf(QPaintDevice *reference, const QString &fileName, const QRect &frame,
                     const QTextDocument &document, qreal sourceDpi, int start,
-                    const QMargins &margins = QMargins());
+                    const QMargins &margins = QMargins(), qreal scale = 1.0);
 
 } // namespace oxeln

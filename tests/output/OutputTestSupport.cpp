@@ -124,7 +124,7 @@ int LinesPerPage(const QPageLayout &layout)
     return view.document()->findBlock(next).blockNumber();
 }
 
-int PagesOf(RichTextView &view, const QPageLayout &layout)
+int PagesOf(RichTextView &view, const QPageLayout &layout, qreal scale)
 {
     QTemporaryDir dir;
     QPrinter printer(QPrinter::HighResolution);
@@ -132,7 +132,7 @@ int PagesOf(RichTextView &view, const QPageLayout &layout)
     printer.setOutputFileName(dir.filePath(QStringLiteral("measure.pdf")));
     printer.setPageLayout(layout);
     QPainter painter(&printer);
-    const QRect page = PrintableAreaTwips(printer);
+    const QRect page = ScaledPageTwips(PrintableAreaTwips(printer), scale);
     const int end = view.document()->characterCount() - 1;
     int pages = 0;
     for (int position = 0; pages < 1000;) {

@@ -55,8 +55,9 @@ struct ToolResult
 // it out on a 1200 dpi printer with this page layout.
 int LinesPerPage(const QPageLayout &layout);
 
-// Pages of view as FormatRange lays them out with this page layout at 1200 dpi.
-int PagesOf(RichTextView &view, const QPageLayout &layout);
+// Pages of view as FormatRange lays them out with this page layout at 1200 dpi
+// (in a page enlarged by 1 / scale, as a file export draws it at scale).
+int PagesOf(RichTextView &view, const QPageLayout &layout, qreal scale = 1.0);
 
 // Runs a command line tool; exitCode -1 when it could not start or timed out.
 ToolResult RunTool(const QString &program, const QStringList &arguments, int timeoutMs = 60000);
