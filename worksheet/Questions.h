@@ -3,7 +3,9 @@
 #include "Drill.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,75 @@ struct Question
     bool operator==(const Question &) const = default;
 };
 
-using QuestionList = std::vector<Question>;
+// The questions of a worksheet, in order, a thousand drills' worth kept for
+// as long as the window shows them: a question of two numbers (all but the
+// chains) takes 16 bytes instead of a Question's 52; any other question is
+// kept whole. Elements are read as Question values.
+class QuestionList
+{
+public:
+    class const_iterator
+    {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Question;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = Question;
+
+        const_iterator() = default;
+        Question operator*() const { return (*m_list)[m_index]; }
+        const_iterator &operator++()
+        {
+            ++m_index;
+            return *this;
+        }
+        const_iterator operator++(int)
+        {
+            const_iterator before = *this;
+            ++m_index;
+            return before;
+        }
+        bool operator==(const const_iterator &) const = default;
+
+    private:
+        friend class QuestionList;
+        const_iterator(const QuestionList *list, std::size_t index) : m_list(list), m_index(index) {}
+        const QuestionList *m_list = nullptr;
+        std::size_t m_index = 0;
+    };
+    using value_type = Question;
+    using iterator = const_iterator;
+    using size_type = std::size_t;
+
+    std::size_t size() const { return m_entries.size(); }
+    bool empty() const { return m_entries.empty(); }
+    Question operator[](std::size_t index) const;
+    // As [], throwing std::out_of_range past the end.
+    Question at(std::size_t index) const;
+    Question back() const { return (*this)[size() - 1]; }
+    const_iterator begin() const { return {this, 0}; }
+    const_iterator end() const { return {this, size()}; }
+
+    void push_back(const Question &question);
+    void clear();
+    // The bytes its elements take (capacity left aside).
+    std::size_t bytes() const;
+
+    bool operator==(const QuestionList &other) const;
+
+private:
+    struct Entry
+    {
+        std::int32_t line = 0;
+        std::int32_t first = 0;  // the first number; for a whole question, its index in m_whole
+        std::int32_t second = 0;
+        std::uint8_t drill = 0;
+        std::int8_t place = 0;
+        bool whole = false;
+    };
+    std::vector<Entry> m_entries;
+    std::vector<Question> m_whole;
+};
 
 } // namespace oxeln

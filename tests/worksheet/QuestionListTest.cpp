@@ -174,3 +174,39 @@ TEST(QuestionList, AnswerKeyOffStillRecordsTheAnswers)
     EXPECT_EQ(off.questions(), on.questions());
     EXPECT_EQ(off.random().state(), on.random().state());
 }
+
+TEST(QuestionList, GivesBackEveryQuestionAsKept)
+{
+    // Packed or kept whole, each reads back as it was pushed, in order.
+    Question paired;
+    paired.drill = Drill::Divide;
+    paired.line = 70000;
+    paired.place = 4;
+    paired.numbers[0] = -2147483647;
+    paired.numbers[1] = 2147483647;
+    ChainLine chain;
+    chain.terms = {-3, 5, -2, -8, 1, 6, 4, -7};
+    chain.minus = {false, true, false, true, false, false, true, false};
+    Question odd = paired; // no drill makes it, but nothing of it may be lost
+    odd.place = 300;
+    Question stray = paired;
+    stray.minus[7] = true;
+
+    QuestionList list;
+    const std::vector<Question> kept{paired, ChainQuestion(Drill::S2, chain, 9), odd, stray, paired};
+    for (const Question &q : kept)
+        list.push_back(q);
+    EXPECT_EQ(std::vector<Question>(list.begin(), list.end()), kept);
+    EXPECT_EQ(list.back(), paired);
+    EXPECT_THROW(list.at(kept.size()), std::out_of_range);
+    EXPECT_LT(list.bytes(), kept.size() * sizeof(Question));
+
+    QuestionList other = list;
+    EXPECT_EQ(other, list);
+    other.clear();
+    other.push_back(paired);
+    EXPECT_NE(other, list);
+    list.clear();
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(list.begin(), list.end());
+}
