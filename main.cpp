@@ -1,3 +1,4 @@
+#include "Platform.h"
 #include "ToolkitTranslation.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
@@ -21,6 +22,8 @@ int main(int argc, char *argv[])
                     "Sans fen\xC3\xAAtre, voir oxeln-compose --help. Manuel : man oxeln.\n");
         return 0;
     }
+
+    oxeln::TuneMemoryAllocator();
 
     // Past a file size limit (ulimit -f) a write fails with EFBIG, reported
     // like any other failed write, instead of this signal ending the program.

@@ -2,10 +2,20 @@
 
 #include <QFile>
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 
 namespace oxeln {
+
+void TuneMemoryAllocator()
+{
+#ifdef __GLIBC__
+    // The library's initial threshold, set explicitly: that turns its
+    // adjustment off.
+    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+#endif
+}
 
 int TracerPidIn(const QByteArray &status)
 {

@@ -53,6 +53,20 @@ void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
     emit OnChange();
 }
 
+void RichTextView::releaseContent()
+{
+    // Emptied before its replacement is read: a worksheet of a thousand
+    // drills and its layout weigh some 60 MB, which would otherwise stay
+    // beside the new document until it is shown. Nothing is painted in
+    // between.
+    QTextDocument *old = QTextEdit::document();
+    if (!old || old->parent() != this || old->isEmpty())
+        return;
+    m_muted = true;
+    old->clear();
+    m_muted = false;
+}
+
 void RichTextView::contentChanged()
 {
     ++m_serial;
@@ -81,6 +95,7 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
         return;
     }
     m_reader.reset();
+    releaseContent();
     auto document = newDocument();
     std::unique_ptr<RtfReader> reader;
     if (RtfReader::isRtf(rtf)) {
@@ -134,6 +149,7 @@ template<typename Read> void RichTextView::appended(Read read, quint64 stream, q
 
 void RichTextView::SetPlainContent(const QString &text)
 {
+    releaseContent();
     auto document = newDocument();
     QTextCursor cursor(document.get());
     QString normalised = text;

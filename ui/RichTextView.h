@@ -108,6 +108,9 @@ private:
     std::unique_ptr<QTextDocument> newDocument() const;
     // Shows document in place of the current content; OnChange fires once.
     void installDocument(std::unique_ptr<QTextDocument> document);
+    // Empties the document shown, without OnChange, when it is about to be
+    // replaced.
+    void releaseContent();
     bool plainTextEquals(const QByteArray &text) const;
     void contentChanged();
     // Runs read (the reader appending to the document), then what follows
