@@ -5,6 +5,12 @@
 // click leaves running behind it; peak memory at the end; and, on request,
 // the total CPU of a whole session of spaced-out clicks.
 //
+// Memory after the sizes: the peak, where it goes (the resident size at
+// start-up, the worksheet's own markup and question list, the rest being
+// the two views' documents and their layout, per paragraph), and the peak
+// of the path that reads a whole worksheet again: one view edited, then one
+// more drill.
+//
 //   bench_window [--sizes=1,100,500,1000] [--session=N]
 //
 // Times are CPU milliseconds of the process (the machine is shared, wall
@@ -12,13 +18,18 @@
 // For memory profiling after the sizes: OXELN_BENCH_SMAPS=FILE copies
 // /proc/self/smaps there, OXELN_BENCH_EXIT_AT_END ends the process with the
 // window alive, so that a heap profiler reports what it holds as leaked.
+#include "Platform.h"
 #include "RichTextView.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QThread>
 
 #include <malloc.h>
@@ -84,11 +95,13 @@ struct Window
     TForm1 form{worksheet};
     std::vector<QPushButton *> buttons;
     int drills = 0;
+    long startKilobytes = 0; // resident once shown
 
     Window()
     {
         form.show();
         settle();
+        startKilobytes = statusKilobytes("VmRSS:");
         worksheet.random().seed(2);
         buttons = {form.btnPlus, form.btnMoins, form.btnMult, form.btnPuiss,
                    form.btnDivise, form.btnSA, form.btnSAS};
@@ -130,6 +143,52 @@ struct Row
     double rapid;     // mean of ten clicks in a row
     double rapidTail; // CPU left after the ten, until idle
 };
+
+// Where the memory of a grown worksheet goes: what the process held at
+// start-up, the worksheet's own data, and the rest, which is the views'
+// documents with their layout (Qt keeps a laid-out paragraph's lines and
+// text engine for as long as the paragraph lives).
+void printMemoryShares(const Window &window)
+{
+    int paragraphs = 0;
+    int fragments = 0;
+    long long characters = 0;
+    for (const oxeln::RichTextView *view : {window.form.RxE1, window.form.RxE2}) {
+        const QTextDocument *document = view->document();
+        paragraphs += document->blockCount();
+        characters += document->characterCount();
+        for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+            for (auto it = block.begin(); !it.atEnd(); ++it)
+                ++fragments;
+        }
+    }
+    const double mb = 1048576.0;
+    const double start = double(window.startKilobytes) * 1024 / mb;
+    const double markup = double(window.worksheet.subject().size() + window.worksheet.answer().size()) / mb;
+    const double questions = double(window.worksheet.questions().bytes()) / mb;
+    const double views = double(statusKilobytes("VmRSS:")) * 1024 / mb - start - markup - questions;
+    std::printf("memory_MB start-up %.1f, worksheet markup %.1f, question list %.1f, views %.1f "
+                "(%d paragraphs, %d text runs, %lld characters: %.0f bytes a paragraph)\n",
+                start, markup, questions, views, paragraphs, fragments, characters,
+                views * mb / std::max(1, paragraphs));
+}
+
+// A teacher's edit in a view, then one more drill: that view is read whole
+// again, in place of the edited document.
+void printEditedPeak(Window &window)
+{
+    window.form.ckbEdite->click();
+    QTextCursor cursor(window.form.RxE1->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QStringLiteral("x"));
+    settle();
+    const double start = cpuMs();
+    window.click();
+    const double click = cpuMs() - start;
+    settle();
+    std::printf("edited view, then drill %d: %.0f ms CPU, peak_MB %.1f (resident now %.1f MB)\n", window.drills,
+                click, statusKilobytes("VmHWM:") / 1024.0, statusKilobytes("VmRSS:") / 1024.0);
+}
 
 std::vector<int> parseSizes(const std::string &text)
 {
@@ -183,6 +242,7 @@ void runSizes(const std::vector<int> &sizes)
     std::printf("peak_MB %.1f after %d drills (resident now %.1f MB, heap in use %.1f MB, free in heap %.1f MB)\n",
                 statusKilobytes("VmHWM:") / 1024.0, window.drills, statusKilobytes("VmRSS:") / 1024.0,
                 double(heap.uordblks + heap.hblkhd) / 1048576.0, double(heap.fordblks) / 1048576.0);
+    printMemoryShares(window);
     std::fflush(stdout);
     if (qEnvironmentVariableIsSet("OXELN_BENCH_SMAPS")) {
         QFile in(QStringLiteral("/proc/self/smaps"));
@@ -193,6 +253,7 @@ void runSizes(const std::vector<int> &sizes)
     // For heap profilers: what is still allocated here is what the window holds.
     if (qEnvironmentVariableIsSet("OXELN_BENCH_EXIT_AT_END"))
         std::quick_exit(0);
+    printEditedPeak(window);
 }
 
 // N spaced-out clicks: each click, then the views settle. The CPU of the
@@ -227,6 +288,7 @@ void runSession(int clicks)
 
 int main(int argc, char **argv)
 {
+    oxeln::TuneMemoryAllocator(); // as the program does
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
