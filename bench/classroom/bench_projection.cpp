@@ -2,6 +2,7 @@
 // of "+" then "S2" (150 questions); beside it, the same for a bare full-screen
 // window, so the ratio shows what laying out the question costs. Run it under
 // a real display (QT_QPA_PLATFORM=xcb) to include mapping the window.
+#include "QtBenchMain.h"
 #include "ProjectionWindow.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
@@ -94,13 +95,8 @@ BENCHMARK(BareFullScreenWindow)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 
+
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return oxeln::bench::runQtBenchmarks(argc, argv);
 }

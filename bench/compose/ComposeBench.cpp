@@ -6,6 +6,7 @@
 // process is paid once).
 //
 //   oxeln_compose_bench [--sizes=1,10,100,500]
+#include "BenchSupport.h"
 #include "Composer.h"
 #include "MarkupToRtf.h"
 
@@ -22,12 +23,7 @@
 
 namespace {
 
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+using oxeln::bench::cpuMs;
 
 double childrenCpuMs()
 {
@@ -95,13 +91,7 @@ int main(int argc, char **argv)
 {
     std::vector<int> sizes = {1, 10, 100, 500};
     if (argc == 2 && std::string(argv[1]).rfind("--sizes=", 0) == 0) {
-        sizes.clear();
-        const std::string text = std::string(argv[1]).substr(8);
-        for (std::size_t at = 0; at < text.size();) {
-            const std::size_t comma = text.find(',', at);
-            sizes.push_back(std::stoi(text.substr(at, comma - at)));
-            at = comma == std::string::npos ? text.size() : comma + 1;
-        }
+        sizes = oxeln::bench::parseSizes(std::string(argv[1]).substr(8));
     } else if (argc != 1) {
         std::fprintf(stderr, "usage: oxeln_compose_bench [--sizes=1,10,100,500]\n");
         return 2;

@@ -9,6 +9,7 @@
 // Each figure is the median CPU time of several runs; the ratios compare
 // with a baseline of the same run: the smallest size, or writing the same
 // bytes to a file.
+#include "BenchSupport.h"
 #include "Composer.h"
 #include "DocumentExport.h"
 #include "MarkupToRtf.h"
@@ -43,12 +44,8 @@ using namespace oxeln;
 
 namespace {
 
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+using oxeln::bench::cpuMs;
+using oxeln::bench::parseSizes;
 
 // Median CPU milliseconds of runs calls of work.
 double measure(int runs, const std::function<void()> &work)
@@ -114,18 +111,6 @@ int pdfPages(const QString &file)
     if (!pdf.open(QIODevice::ReadOnly))
         return -1;
     return int(pdf.readAll().count("/Type /Page\n") + 0);
-}
-
-std::vector<int> parseSizes(const std::string &text)
-{
-    std::vector<int> sizes;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t comma = text.find(',', at);
-        sizes.push_back(std::stoi(text.substr(at, comma - at)));
-        at = comma == std::string::npos ? text.size() : comma + 1;
-    }
-    return sizes;
 }
 
 void benchPreview(const std::vector<int> &sizes, QTemporaryDir &dir)

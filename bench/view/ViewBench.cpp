@@ -2,6 +2,7 @@
 // build, lay out and paint what is visible) from scratch and as the next
 // drill of a chained worksheet, the same content through QTextEdit::setHtml
 // for comparison, and writing RTF.
+#include "QtBenchMain.h"
 #include "RichTextView.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
@@ -167,13 +168,8 @@ BENCHMARK(BM_WriteRtf)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ContentTextAndLineCount)->Arg(100)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FormatRangeFirstPage)->Arg(100)->Unit(benchmark::kMillisecond);
 
+
 int main(int argc, char **argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return oxeln::bench::runQtBenchmarks(argc, argv);
 }

@@ -18,6 +18,7 @@
 // For memory profiling after the sizes: OXELN_BENCH_SMAPS=FILE copies
 // /proc/self/smaps there, OXELN_BENCH_EXIT_AT_END ends the process with the
 // window alive, so that a heap profiler reports what it holds as leaked.
+#include "BenchSupport.h"
 #include "Platform.h"
 #include "RichTextView.h"
 #include "UOxeln.h"
@@ -45,31 +46,10 @@
 
 namespace {
 
-double cpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-double wallMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-long statusKilobytes(const char *key)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : status.readAll().split('\n')) {
-        if (line.startsWith(key))
-            return line.mid(qsizetype(std::strlen(key))).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
+using oxeln::bench::cpuMs;
+using oxeln::bench::wallMs;
+using oxeln::bench::statusKilobytes;
+using oxeln::bench::parseSizes;
 
 // Lets the views finish whatever they do in idle time, as they would while
 // the teacher looks at the worksheet; returns the CPU that took. Idle means
@@ -188,18 +168,6 @@ void printEditedPeak(Window &window)
     settle();
     std::printf("edited view, then drill %d: %.0f ms CPU, peak_MB %.1f (resident now %.1f MB)\n", window.drills,
                 click, statusKilobytes("VmHWM:") / 1024.0, statusKilobytes("VmRSS:") / 1024.0);
-}
-
-std::vector<int> parseSizes(const std::string &text)
-{
-    std::vector<int> sizes;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t comma = text.find(',', at);
-        sizes.push_back(std::stoi(text.substr(at, comma - at)));
-        at = comma == std::string::npos ? text.size() : comma + 1;
-    }
-    return sizes;
 }
 
 void runSizes(const std::vector<int> &sizes)
