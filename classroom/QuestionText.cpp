@@ -40,6 +40,9 @@ QString partsHtml(const Question &question, bool breakable)
         case QuestionPart::Kind::Exponent:
             html += QStringLiteral("<sup>") + text + QStringLiteral("</sup>");
             break;
+        case QuestionPart::Kind::Blank:
+            html += text;
+            break;
         }
     }
     return html;

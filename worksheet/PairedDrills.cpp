@@ -231,4 +231,14 @@ std::string PairedAnswer(Drill drill, const PairedQuestion &question)
     return answer;
 }
 
+Expected PairedExpected(Drill drill, const PairedQuestion &question)
+{
+    const PairedDrillKind &kind = kindOf(drill);
+    if (kind.result)
+        return {Expected::Kind::Number, kind.result(question.first, question.second), 0};
+    if (question.first % question.second != 0)
+        return {Expected::Kind::NoQuotient, 0, 0};
+    return {Expected::Kind::Number, question.first / question.second, 0};
+}
+
 } // namespace oxeln

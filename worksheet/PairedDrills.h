@@ -51,5 +51,6 @@ void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lin
 // key shows it (also when the key is off).
 std::vector<QuestionPart> PairedQuestionParts(Drill drill, const PairedQuestion &question);
 std::string PairedAnswer(Drill drill, const PairedQuestion &question);
+Expected PairedExpected(Drill drill, const PairedQuestion &question);
 
 } // namespace oxeln

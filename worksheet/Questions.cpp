@@ -36,6 +36,12 @@ std::string Question::answer() const
     return isChain() ? ChainAnswer(chainOf(*this)) : PairedAnswer(drill, pairOf(*this));
 }
 
+Expected Question::expected() const
+{
+    return isChain() ? Expected{Expected::Kind::Number, chainOf(*this).total(), 0}
+                     : PairedExpected(drill, pairOf(*this));
+}
+
 std::string Question::markup() const
 {
     std::string out;

@@ -13,15 +13,29 @@ namespace oxeln {
 
 // One piece of a question as the subject writes it: a term with its
 // parentheses ("(-14)", "(+1 021)"), an operator with its spaces (" + ",
-// " : "), or the exponent of a power, written raised ("3").
+// " : "), the exponent of a power, written raised ("3"), or the place the
+// pupil fills in ("...") when the answer does not simply follow " = ".
 struct QuestionPart
 {
-    enum class Kind { Term, Operator, Exponent };
+    enum class Kind { Term, Operator, Exponent, Blank };
 
     Kind kind = Kind::Term;
     std::string text; // Windows-1252 bytes, as in the documents
 
     bool operator==(const QuestionPart &) const = default;
+};
+
+// What a pupil must give for a question: a number, "/" where a quotient is
+// not an integer, or one of the signs "<", ">", "=".
+struct Expected
+{
+    enum class Kind { Number, NoQuotient, Relation };
+
+    Kind kind = Kind::Number;
+    std::int64_t value = 0; // Number
+    char relation = 0;      // Relation: '<', '>' or '='
+
+    bool operator==(const Expected &) const = default;
 };
 
 // A question drawn for the worksheet, kept beside its documents so that it
@@ -47,6 +61,9 @@ struct Question
     std::string markup() const;
     // The highlighted text of the answer key: "(-22)", "(+125)", "(/)".
     std::string answer() const;
+    // The same as a value, for pages that check a pupil's answer. When
+    // parts() holds a Blank, the answer fills it; otherwise it follows " = ".
+    Expected expected() const;
 
     bool operator==(const Question &) const = default;
 };

@@ -81,8 +81,21 @@ TEST(QuestionList, ReadsAsTheSubjectAndAnswersAsTheKey)
         EXPECT_EQ(ws.questions().back().line, ws.counter());
 
         std::vector<std::string> answers;
-        for (const Question &q : ws.questions())
+        for (const Question &q : ws.questions()) {
             answers.push_back(q.answer());
+            // The value a page checks against says what the key's text says.
+            const Expected e = q.expected();
+            if (e.kind == Expected::Kind::NoQuotient) {
+                EXPECT_EQ(q.answer(), "(/)");
+            } else {
+                ASSERT_EQ(e.kind, Expected::Kind::Number);
+                std::string digits;
+                for (char c : q.answer())
+                    if ((c >= '0' && c <= '9') || c == '-')
+                        digits.push_back(c);
+                EXPECT_EQ(std::stoll(digits), e.value) << q.answer();
+            }
+        }
         EXPECT_EQ(answers, highlighted(ws.answer())) << "round " << round;
         expectQuestionsInSubject(ws);
         if (::testing::Test::HasFatalFailure())

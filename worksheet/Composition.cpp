@@ -1,0 +1,131 @@
+#include "Composition.h"
+
+#include "DefaultTitles.h"
+#include "StandInView.h"
+
+#include <chrono>
+#include <set>
+
+namespace oxeln::compose {
+
+namespace {
+
+// The window's controls, read by the drills; the titles are fixed for the run.
+class StandInHost : public DrillHost
+{
+public:
+    explicit StandInHost(const ComposeOptions &options) : m_options(options) {}
+
+    void clearViews()
+    {
+        m_subjectView.clear();
+        m_answerView.clear();
+    }
+
+    int subjectLineCount() override { return m_subjectView.lineCount(); }
+    int answerLineCount() override { return m_answerView.lineCount(); }
+    std::string title(int line) override { return m_options.titles.at(static_cast<std::size_t>(line - 1)); }
+    bool answerKeyEnabled() override { return m_options.answerKey; }
+    int maxValue() override { return m_options.maxValue; }
+    int lineCount() override { return m_options.lineCount; }
+    int interlineCount() override { return m_options.interlineCount; }
+    void setCounterCaption(const std::string &) override {}
+    void hidePreview() override {}
+    void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectView.setRtf(rtf); }
+    void setAnswerRtf(const DocumentRtf &rtf) override { m_answerView.setRtf(rtf); }
+
+private:
+    const ComposeOptions &m_options;
+    StandInView m_subjectView;
+    StandInView m_answerView;
+};
+
+} // namespace
+
+ComposeOptions::ComposeOptions()
+    : titles{std::string(DefaultTitle1), std::string(DefaultTitle2), std::string(DefaultTitle3)}
+{
+}
+
+ComposedWorksheet composeWorksheet(const ComposeOptions &options)
+{
+    Worksheet worksheet;
+    worksheet.random().seed(options.seed ? *options.seed : clockSeed());
+    StandInHost host(options);
+    for (const ComposeStep &step : options.steps) {
+        if (step.drill) {
+            worksheet.runDrill(*step.drill, host);
+        } else {
+            host.clearViews();
+            worksheet.resetCounter(host);
+        }
+    }
+    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer()};
+}
+
+std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)
+{
+    if (version == 0 && attempt == 0)
+        return seed;
+    // A 64-bit mix of the three (splitmix64's finaliser): neighbouring
+    // seeds and versions give unrelated states.
+    std::uint64_t z = (std::uint64_t(seed) << 32) | (std::uint64_t(std::uint32_t(version)) << 16)
+                    | std::uint32_t(attempt);
+    z += 0x9E3779B97F4A7C15ull;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+    z ^= z >> 31;
+    return static_cast<std::uint32_t>(z ^ (z >> 32));
+}
+
+std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options)
+{
+    const std::uint32_t seed = options.seed ? *options.seed : clockSeed();
+    std::vector<ComposedWorksheet> sheets;
+    std::set<std::string> codes;
+    for (int version = 0; version < options.versions; ++version) {
+        ComposeOptions one = options;
+        ComposedWorksheet sheet;
+        // A few hundred tries at most: 26 codes among a million.
+        for (int attempt = 0; attempt < 1000; ++attempt) {
+            one.seed = versionSeed(seed, version, attempt);
+            sheet = composeWorksheet(one);
+            if (sheet.referenceCode.empty() || !codes.count(sheet.referenceCode))
+                break;
+        }
+        codes.insert(sheet.referenceCode);
+        sheets.push_back(std::move(sheet));
+    }
+    return sheets;
+}
+
+std::string versionPath(const std::string &path, int version, int count)
+{
+    if (count <= 1)
+        return path;
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        dot = path.size();
+    return path.substr(0, dot) + "-" + char('A' + version) + path.substr(dot);
+}
+
+std::string answerPathFor(const std::string &subjectPath)
+{
+    const std::size_t slash = subjectPath.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    std::size_t dot = subjectPath.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        dot = subjectPath.size();
+    return subjectPath.substr(0, dot) + "_Cor" + subjectPath.substr(dot);
+}
+
+std::uint32_t clockSeed()
+{
+    using namespace std::chrono;
+    const auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    return static_cast<std::uint32_t>(ms % 86'400'000);
+}
+
+} // namespace oxeln::compose

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Worksheet.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A worksheet made without a window, as a suite of clicks on the window's
+// buttons: what the command-line composer and the browser edition share, so
+// that both give the same bytes for the same seed, settings and clicks.
+namespace oxeln::compose {
+
+// One click of the run: a drill button, or "RAZ" when drill is empty.
+struct ComposeStep
+{
+    std::optional<Drill> drill;
+};
+
+struct ComposeOptions
+{
+    std::optional<std::uint32_t> seed; // none: from the clock
+    std::int32_t maxValue = 100;
+    std::int32_t lineCount = 30;
+    std::int32_t interlineCount = 2;
+    bool answerKey = true;
+    std::array<std::string, 3> titles; // Windows-1252; the defaults unless given
+    std::string format = "rtf";
+    std::string outPath;
+    int versions = 1; // 1 to 26: sheets "-A", "-B"... from the same clicks
+    std::vector<ComposeStep> steps;
+
+    ComposeOptions();
+};
+
+// Both documents in the worksheet markup, as the run left them.
+struct ComposedWorksheet
+{
+    std::string referenceCode; // empty when no worksheet was started
+    std::string subject;
+    std::string answer;
+};
+
+// Runs the clicks on one worksheet with two stand-in views.
+ComposedWorksheet composeWorksheet(const ComposeOptions &options);
+
+// The seed of each version: version 0 (A) takes the seed itself, so that
+// one version is the worksheet of a run without --versions; the others a
+// seed mixed from it, the version number and attempt, the number of the
+// try (a draw whose reference code an earlier version already has is
+// tried again, so that every sheet can be told apart).
+std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt);
+
+// options.versions worksheets from the same clicks, each from its own seed.
+std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options);
+
+// Where version (0 for A) of count goes: PATH itself for a single version,
+// else PATH with "-A", "-B"... before the extension of its file name part
+// ("fiche.pdf" gives "fiche-B.pdf", "fiche" gives "fiche-B").
+std::string versionPath(const std::string &path, int version, int count);
+
+// PATH without its extension + "_Cor" + the extension ("fiche.rtf" gives
+// "fiche_Cor.rtf"); only a dot in the file name part starts an extension.
+std::string answerPathFor(const std::string &subjectPath);
+
+// Milliseconds since midnight UTC, as the window seeds on activation.
+std::uint32_t clockSeed();
+
+} // namespace oxeln::compose
