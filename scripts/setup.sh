@@ -36,6 +36,15 @@ oxeln_install() {
     ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
+# oxeln_npm_ci DIR: the npm packages of DIR's lock file, installed once
+# (again only when the lock file changes).
+oxeln_npm_ci() {
+    local dir=$1
+    [ -f "$dir/package-lock.json" ] || return 0
+    cmp -s "$dir/package-lock.json" "$dir/node_modules/.oxeln-lock.json" 2>/dev/null && return 0
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error && cp package-lock.json node_modules/.oxeln-lock.json)
+}
+
 # oxeln_build [TARGET...]: configures once, then builds the targets named,
 # or everything.
 oxeln_build() {
