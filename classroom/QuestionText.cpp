@@ -41,6 +41,7 @@ QString partsHtml(const Question &question, bool breakable)
             html += QStringLiteral("<sup>") + text + QStringLiteral("</sup>");
             break;
         case QuestionPart::Kind::Blank:
+        case QuestionPart::Kind::Bracket:
             html += text;
             break;
         }

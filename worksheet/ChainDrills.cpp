@@ -2,22 +2,19 @@
 #include "ChainDrills.h"
 
 #include "NumberFormat.h"
+#include "NumberWriting.h"
 #include "Worksheet.h"
 
 namespace oxeln {
 
 namespace {
 
-void appendChain(std::string &out, const ChainLine &line, std::string_view prefix)
+void appendChain(std::string &out, const ChainLine &line, std::string_view prefix, Writing writing)
 {
     out += prefix;
-    for (std::size_t i = 0; i < line.terms.size(); ++i) {
-        if (i > 0)
-            out += line.minus[i] ? " - " : " + ";
-        out.push_back('(');
-        AppendSigned(out, line.terms[i]);
-        out.push_back(')');
-    }
+    AppendLeading(out, line.terms[0], writing);
+    for (std::size_t i = 1; i < line.terms.size(); ++i)
+        AppendOperation(out, line.minus[i] ? '-' : '+', line.terms[i], writing, true);
 }
 
 } // namespace
@@ -43,52 +40,75 @@ ChainLine DrawChainTail(RandomSource &random, std::int32_t firstTerm, bool withS
     return line;
 }
 
+ChainLine DrawChain(OperandDraw &draw, bool withSubtractions, std::optional<std::int32_t> firstTerm)
+{
+    if (draw.legacy()) {
+        const std::int32_t first = firstTerm ? *firstTerm : DrawOperand(draw.random(), draw.maxValue());
+        return DrawChainTail(draw.random(), first, withSubtractions, draw.maxValue());
+    }
+    ChainLine line;
+    const std::uint32_t negative = draw.signs(static_cast<int>(line.terms.size()));
+    for (std::size_t i = 0; i < line.terms.size(); ++i) {
+        const std::int32_t m = draw.magnitude();
+        line.terms[i] = (negative >> i & 1u) ? -m : m;
+        if (withSubtractions && i > 0)
+            line.minus[i] = draw.random().draw(2) == 1;
+    }
+    return line;
+}
+
 void AppendChainLine(const ChainLine &line, std::string_view prefix, std::int32_t interlineCount,
                      std::string &subject, std::string *answer)
 {
-    appendChain(subject, line, prefix);
-    subject += " = <br>";
-    AppendInterline(subject, interlineCount);
-    if (!answer)
-        return;
-    appendChain(*answer, line, prefix);
-    *answer += " = <cf=jaune>(";
-    AppendSigned(*answer, line.total());
-    *answer += ")<cf=auto><br>";
-    AppendInterline(*answer, interlineCount);
+    AppendChainLine(line, prefix, LineStyle{Writing::Parentheses, interlineCount, interlineCount}, subject, answer);
 }
 
-Question ChainQuestion(Drill drill, const ChainLine &line, std::int32_t lineNumber)
+void AppendChainLine(const ChainLine &line, std::string_view prefix, const LineStyle &style,
+                     std::string &subject, std::string *answer)
+{
+    appendChain(subject, line, prefix, style.writing);
+    subject += " = <br>";
+    AppendInterline(subject, style.interline);
+    if (!answer)
+        return;
+    appendChain(*answer, line, prefix, style.writing);
+    *answer += " = <cf=jaune>";
+    AppendResult(*answer, line.total(), style.writing);
+    *answer += "<cf=auto><br>";
+    AppendInterline(*answer, style.answerInterline);
+}
+
+Question ChainQuestion(Drill drill, const ChainLine &line, std::int32_t lineNumber, Writing writing)
 {
     Question question;
     question.drill = drill;
+    question.writing = writing;
     question.line = lineNumber;
     question.numbers = line.terms;
     question.minus = line.minus;
     return question;
 }
 
-std::vector<QuestionPart> ChainQuestionParts(const ChainLine &line)
+std::vector<QuestionPart> ChainQuestionParts(const ChainLine &line, Writing writing)
 {
     std::vector<QuestionPart> parts;
     parts.reserve(2 * line.terms.size() - 1);
-    for (std::size_t i = 0; i < line.terms.size(); ++i) {
-        if (i > 0)
-            parts.push_back({QuestionPart::Kind::Operator, line.minus[i] ? " - " : " + "});
-        std::string term = "(";
-        AppendSigned(term, line.terms[i]);
-        term.push_back(')');
-        parts.push_back({QuestionPart::Kind::Term, std::move(term)});
+    std::string first;
+    AppendLeading(first, line.terms[0], writing);
+    parts.push_back({QuestionPart::Kind::Term, std::move(first)});
+    for (std::size_t i = 1; i < line.terms.size(); ++i) {
+        std::string operation;
+        AppendOperation(operation, line.minus[i] ? '-' : '+', line.terms[i], writing, true);
+        parts.push_back({QuestionPart::Kind::Operator, operation.substr(0, 3)});
+        parts.push_back({QuestionPart::Kind::Term, operation.substr(3)});
     }
     return parts;
 }
 
-std::string ChainAnswer(const ChainLine &line)
+std::string ChainAnswer(const ChainLine &line, Writing writing)
 {
     std::string answer;
-    answer.push_back('(');
-    AppendSigned(answer, line.total());
-    answer.push_back(')');
+    AppendResult(answer, line.total(), writing);
     return answer;
 }
 

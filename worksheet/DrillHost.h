@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DocumentRtf.h"
+#include "DrillOptions.h"
 
 #include <string>
 
@@ -25,6 +26,16 @@ public:
     virtual int maxValue() = 0;       // spmaxvaleur
     virtual int lineCount() = 0;      // spMaxLigne
     virtual int interlineCount() = 0; // spinterligne
+
+    // The options of the drill about to run, read once at its start, after
+    // the three values above. A host without options gets the defaults, and
+    // with them every drill of the seven first buttons draws and writes
+    // exactly as before they existed.
+    virtual DrillOptions drillOptions() { return {}; }
+    // A notice for the teacher, in French (Windows-1252), given at most once
+    // per drill, after both views are set: today only
+    // NotEnoughQuestionsNotice(). Ignored unless the host shows it.
+    virtual void showNotice(const std::string &text) { (void)text; }
 
     virtual void setCounterCaption(const std::string &caption) = 0; // pnlNb
     virtual void hidePreview() = 0;                                 // ScrollBox1

@@ -49,6 +49,8 @@ constexpr TagRow FixedTags[] = {
     {"ce=auto", "\\cf0 "},   {"ce=automatique", "\\cf0 "},
     {"cf=auto", "\\highlight0 "}, {"cf=automatique", "\\highlight0 "},
     {"br", "\\par "},        {"tab", "\\tab "},
+    // "<": the markup has no other way to write it, since "<" opens a tag.
+    {"lt", "\\'3c"},
 };
 
 // Index in the header's colour table is the position here plus one.
@@ -90,7 +92,7 @@ inline std::size_t slotOf(const Key &key)
     return static_cast<std::size_t>((key.low * 0x9E3779B97F4A7C15ull ^ key.high * 0xC2B2AE3D27D4EB4Full) >> 56);
 }
 
-// Open addressing over 256 slots for the 54 rows: one probe nearly always.
+// Open addressing over 256 slots for the 55 rows: one probe nearly always.
 struct TagIndex
 {
     std::vector<IndexedTag> rows;

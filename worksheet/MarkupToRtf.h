@@ -14,7 +14,8 @@ extern const std::string_view RtfHeader;
 // Turns worksheet markup (Windows-1252 bytes) into one complete RTF text:
 // header, converted body, "}". Tags are looked up case-insensitively
 // (A-Z only); unknown tags vanish; bytes below 0x20 are dropped; "\", "{"
-// and "}" in the text are escaped so a title cannot break the RTF.
+// and "}" in the text are escaped so a title cannot break the RTF. "<lt>"
+// writes a "<", which the markup cannot hold as such.
 std::string MarkupToRtf(std::string_view markup);
 
 // The same, appending to out (which keeps its content).

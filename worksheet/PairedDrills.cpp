@@ -4,6 +4,7 @@
 
 #include "Commune.h"
 #include "NumberFormat.h"
+#include "NumberWriting.h"
 
 #include <cstdlib>
 #include <string_view>
@@ -17,12 +18,8 @@ enum class PairDraw { Operands, Division, Power };
 struct PairedDrillKind
 {
     PairDraw draw;
-    std::string_view subjectMiddle; // between the two numbers
-    std::string_view subjectEnd;    // after the second number
-    std::string_view answerMiddle;
-    std::string_view answerEnd;     // before the highlighted result
-    std::int32_t (*result)(std::int32_t, std::int32_t); // none: FormatQuotient
-    bool secondIsExponent;          // plain digits instead of a signed number
+    char op;                        // '+', '-', 'x', ':'; none for powers
+    std::int32_t (*result)(std::int32_t, std::int32_t); // none: the quotient
     std::size_t subjectWidth;
     std::size_t answerWidth;
     bool breakInsideLastCell;       // "<br>" counted in cell 4's padding
@@ -30,20 +27,14 @@ struct PairedDrillKind
 
 const PairedDrillKind &kindOf(Drill drill)
 {
-    static const PairedDrillKind plus{PairDraw::Operands, ") + (", ") = ", ")+(", ")=",
-                                      [](std::int32_t x, std::int32_t y) { return x + y; }, false,
+    static const PairedDrillKind plus{PairDraw::Operands, '+', [](std::int32_t x, std::int32_t y) { return x + y; },
                                       NarrowWidth, NarrowAnswerWidth, true};
-    static const PairedDrillKind minus{PairDraw::Operands, ") - (", ") = ", ")-(", ")=",
-                                       [](std::int32_t x, std::int32_t y) { return x - y; }, false,
+    static const PairedDrillKind minus{PairDraw::Operands, '-', [](std::int32_t x, std::int32_t y) { return x - y; },
                                        NarrowWidth, NarrowAnswerWidth, true};
-    static const PairedDrillKind mult{PairDraw::Operands, ") x (", ") = ", ")x(", ")=",
-                                      [](std::int32_t x, std::int32_t y) { return x * y; }, false,
+    static const PairedDrillKind mult{PairDraw::Operands, 'x', [](std::int32_t x, std::int32_t y) { return x * y; },
                                       NarrowWidth, NarrowAnswerWidth, true};
-    static const PairedDrillKind divide{PairDraw::Division, ") : (", ") = ", "):(", ")=",
-                                        nullptr, false,
-                                        NarrowWidth, NarrowAnswerWidth, true};
-    static const PairedDrillKind power{PairDraw::Power, ")<sup>", "</sup> = ", ")<sup>", "</sup> = ",
-                                       [](std::int32_t b, std::int32_t e) { return PowerInt(b, e); }, true,
+    static const PairedDrillKind divide{PairDraw::Division, ':', nullptr, NarrowWidth, NarrowAnswerWidth, true};
+    static const PairedDrillKind power{PairDraw::Power, 0, [](std::int32_t b, std::int32_t e) { return PowerInt(b, e); },
                                        WideWidth, WideAnswerWidth, false};
     switch (drill) {
     case Drill::Minus: return minus;
@@ -54,12 +45,77 @@ const PairedDrillKind &kindOf(Drill drill)
     }
 }
 
-void appendResult(std::string &out, const PairedDrillKind &kind, std::int32_t first, std::int32_t second)
+// The question before its " = ": "(+3) + (-4)", "(-2)<sup>3</sup>"; the keys
+// write the operator without its spaces.
+void appendQuestion(std::string &out, const PairedDrillKind &kind, const PairedQuestion &q, Writing writing,
+                    bool spaced)
+{
+    if (kind.draw == PairDraw::Power) {
+        AppendFactor(out, q.first, writing);
+        out += "<sup>";
+        AppendDecimal(out, q.second);
+        out += "</sup>";
+        return;
+    }
+    AppendLeading(out, q.first, writing);
+    AppendOperation(out, kind.op, q.second, writing, spaced);
+}
+
+void appendResult(std::string &out, const PairedDrillKind &kind, const PairedQuestion &q, Writing writing)
 {
     if (kind.result)
-        AppendSigned(out, kind.result(first, second));
+        AppendResult(out, kind.result(q.first, q.second), writing);
+    else if (q.first % q.second != 0)
+        out += writing == Writing::Parentheses ? "(/)" : "/";
     else
-        out += FormatQuotient(first, second);
+        AppendResult(out, q.first / q.second, writing);
+}
+
+// The base of a power under the options: its absolute value from the
+// smallest value to the largest base (else the operands' bound), never 0.
+std::int32_t drawBase(OperandDraw &draw)
+{
+    const DrillOptions &o = draw.options();
+    const std::int32_t high = o.largestBase > 0 ? o.largestBase : draw.high();
+    const std::int32_t low = std::min(draw.low(), high);
+    const bool negative = draw.signs(1) != 0;
+    const std::int32_t m = draw.between(low, high);
+    return negative ? -m : m;
+}
+
+PairedQuestion drawDivision(OperandDraw &draw)
+{
+    if (draw.legacy() && !draw.options().exactDivisions) {
+        PairedQuestion q;
+        q.second = DrawOperand(draw.random(), draw.maxValue());
+        q.first = DrawDividend(draw.random(), q.second, draw.maxValue());
+        return q;
+    }
+    // Divisor and quotient within the bounds, dividend their product; one
+    // time in eight, unless exact divisions are asked, a remainder is added.
+    const std::uint32_t negative = draw.signs(2);
+    const std::int32_t divisor = draw.magnitude();
+    std::int32_t dividend = draw.magnitude() * divisor;
+    if (!draw.options().exactDivisions && draw.random().draw(8) == 0 && divisor > 1)
+        dividend += draw.between(1, divisor - 1);
+    return {negative & 1u ? -dividend : dividend, negative & 2u ? -divisor : divisor};
+}
+
+PairedQuestion drawPower(OperandDraw &draw)
+{
+    const DrillOptions &o = draw.options();
+    const bool legacyBase = draw.legacy() && o.largestBase == 0;
+    PairedQuestion q;
+    // 0 to the power 0 is never asked; a base of 0 is otherwise allowed.
+    do {
+        if (legacyBase)
+            q.first = draw.maxValue() / 2 - static_cast<std::int32_t>(draw.random().draw(static_cast<std::uint32_t>(draw.maxValue())));
+        else
+            q.first = drawBase(draw);
+        q.second = o.largestExponent > 0 ? DrawLimitedExponent(draw.random(), q.first, o.largestExponent)
+                                         : DrawExponent(draw.random(), q.first);
+    } while (q.first == 0 && q.second == 0);
+    return q;
 }
 
 } // namespace
@@ -110,58 +166,69 @@ std::int32_t DrawExponent(RandomSource &random, std::int32_t base)
     return e;
 }
 
+std::int32_t DrawLimitedExponent(RandomSource &random, std::int32_t base, std::int32_t largest)
+{
+    const std::int32_t highest = std::min(HighestExponent(base), std::max<std::int32_t>(largest, 1));
+    std::int32_t e = highest;
+    if (highest > 2)
+        e = 2 + static_cast<std::int32_t>(random.draw(static_cast<std::uint32_t>(highest - 1)));
+    const std::uint32_t r = random.draw(41);
+    if (r == 39)
+        e = 0;
+    else if (r == 40)
+        e = 1;
+    return e;
+}
+
+PairedQuestion DrawPairedQuestion(OperandDraw &draw, Drill drill)
+{
+    switch (kindOf(drill).draw) {
+    case PairDraw::Division:
+        return drawDivision(draw);
+    case PairDraw::Power:
+        return drawPower(draw);
+    case PairDraw::Operands:
+        break;
+    }
+    std::int32_t operands[2];
+    draw.operands(operands);
+    return {operands[0], operands[1]};
+}
+
 PairedLine DrawPairedLine(RandomSource &random, Drill drill, std::int32_t maxValue)
 {
-    const PairDraw how = kindOf(drill).draw;
+    OperandDraw draw(random, maxValue, DrillOptions{});
     PairedLine line;
-    for (PairedQuestion &q : line) {
-        switch (how) {
-        case PairDraw::Operands:
-            q.first = DrawOperand(random, maxValue);
-            q.second = DrawOperand(random, maxValue);
-            break;
-        case PairDraw::Division:
-            q.second = DrawOperand(random, maxValue);
-            q.first = DrawDividend(random, q.second, maxValue);
-            break;
-        case PairDraw::Power:
-            // 0 to the power 0 is never asked; a base of 0 is otherwise allowed.
-            do {
-                q.first = maxValue / 2 - static_cast<std::int32_t>(random.draw(static_cast<std::uint32_t>(maxValue)));
-                q.second = DrawExponent(random, q.first);
-            } while (q.first == 0 && q.second == 0);
-            break;
-        }
-    }
+    for (PairedQuestion &q : line)
+        q = DrawPairedQuestion(draw, drill);
     return line;
 }
 
 void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view prefix,
                       std::int32_t interlineCount, std::string &subject, std::string *answer)
 {
+    AppendPairedLine(drill, line, prefix, LineStyle{Writing::Parentheses, interlineCount, interlineCount}, subject,
+                     answer);
+}
+
+void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view prefix, const LineStyle &style,
+                      std::string &subject, std::string *answer)
+{
     const PairedDrillKind &kind = kindOf(drill);
-    auto appendSecond = [&kind](std::string &out, std::int32_t value) {
-        if (kind.secondIsExponent)
-            AppendDecimal(out, value);
-        else
-            AppendSigned(out, value);
-    };
+    const Writing writing = style.writing;
 
     subject += prefix;
     for (std::size_t k = 0; k < line.size(); ++k) {
         const std::size_t start = subject.size();
-        subject.push_back('(');
-        AppendSigned(subject, line[k].first);
-        subject += kind.subjectMiddle;
-        appendSecond(subject, line[k].second);
-        subject += kind.subjectEnd;
+        appendQuestion(subject, kind, line[k], writing, true);
+        subject += " = ";
         if (k == 3 && kind.breakInsideLastCell)
             subject += "<br>";
         PadCell(subject, start, kind.subjectWidth);
     }
     if (!kind.breakInsideLastCell)
         subject += "<br>";
-    AppendInterline(subject, interlineCount);
+    AppendInterline(subject, style.interline);
 
     if (!answer)
         return;
@@ -169,65 +236,73 @@ void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view pref
     out += prefix;
     for (std::size_t k = 0; k < line.size(); ++k) {
         const std::size_t start = out.size();
-        out.push_back('(');
-        AppendSigned(out, line[k].first);
-        out += kind.answerMiddle;
-        appendSecond(out, line[k].second);
-        out += kind.answerEnd;
-        out += "<cf=jaune>(";
-        appendResult(out, kind, line[k].first, line[k].second);
-        out += ")<cf=auto>";
-        if (k == 3 && kind.breakInsideLastCell)
+        appendQuestion(out, kind, line[k], writing, false);
+        // Powers keep the subject's spaces around "=".
+        out += kind.draw == PairDraw::Power ? " = <cf=jaune>" : "=<cf=jaune>";
+        appendResult(out, kind, line[k], writing);
+        out += "<cf=auto>";
+        if (k == 3 && kind.breakInsideLastCell) {
             out += "<br>";
+            // Without a blank line to hold them, the spaces would indent the
+            // next line.
+            if (style.answerInterline == 0)
+                continue;
+        }
         PadCell(out, start, kind.answerWidth);
     }
     if (!kind.breakInsideLastCell)
         out += "<br>";
-    AppendInterline(out, interlineCount);
+    AppendInterline(out, style.answerInterline);
 }
 
-void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out)
+Question PairedQuestionOf(Drill drill, const PairedQuestion &pair, std::int32_t lineNumber, std::int32_t place,
+                          Writing writing)
 {
-    for (std::size_t k = 0; k < line.size(); ++k) {
-        Question question;
-        question.drill = drill;
-        question.line = lineNumber;
-        question.place = static_cast<std::int32_t>(k) + 1;
-        question.numbers[0] = line[k].first;
-        question.numbers[1] = line[k].second;
-        out.push_back(question);
-    }
+    Question question;
+    question.drill = drill;
+    question.writing = writing;
+    question.line = lineNumber;
+    question.place = place;
+    question.numbers[0] = pair.first;
+    question.numbers[1] = pair.second;
+    return question;
 }
 
-std::vector<QuestionPart> PairedQuestionParts(Drill drill, const PairedQuestion &question)
+void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out,
+                           Writing writing)
+{
+    for (std::size_t k = 0; k < line.size(); ++k)
+        out.push_back(PairedQuestionOf(drill, line[k], lineNumber, static_cast<std::int32_t>(k) + 1, writing));
+}
+
+std::vector<QuestionPart> PairedQuestionParts(Drill drill, const PairedQuestion &question, Writing writing)
 {
     const PairedDrillKind &kind = kindOf(drill);
     using Kind = QuestionPart::Kind;
     std::vector<QuestionPart> parts;
-    std::string first = "(";
-    AppendSigned(first, question.first);
-    first.push_back(')');
-    parts.push_back({Kind::Term, std::move(first)});
-    std::string second;
-    if (kind.secondIsExponent) {
-        AppendDecimal(second, question.second);
-        parts.push_back({Kind::Exponent, std::move(second)});
-    } else {
-        // The operator between the parentheses of the subject's middle text.
-        parts.push_back({Kind::Operator, std::string(kind.subjectMiddle.substr(1, kind.subjectMiddle.size() - 2))});
-        second.push_back('(');
-        AppendSigned(second, question.second);
-        second.push_back(')');
-        parts.push_back({Kind::Term, std::move(second)});
+    std::string first;
+    if (kind.draw == PairDraw::Power) {
+        AppendFactor(first, question.first, writing);
+        parts.push_back({Kind::Term, std::move(first)});
+        std::string exponent;
+        AppendDecimal(exponent, question.second);
+        parts.push_back({Kind::Exponent, std::move(exponent)});
+        return parts;
     }
+    AppendLeading(first, question.first, writing);
+    parts.push_back({Kind::Term, std::move(first)});
+    std::string operation;
+    AppendOperation(operation, kind.op, question.second, writing, true);
+    // " + " and the number after it.
+    parts.push_back({Kind::Operator, operation.substr(0, 3)});
+    parts.push_back({Kind::Term, operation.substr(3)});
     return parts;
 }
 
-std::string PairedAnswer(Drill drill, const PairedQuestion &question)
+std::string PairedAnswer(Drill drill, const PairedQuestion &question, Writing writing)
 {
-    std::string answer = "(";
-    appendResult(answer, kindOf(drill), question.first, question.second);
-    answer.push_back(')');
+    std::string answer;
+    appendResult(answer, kindOf(drill), question, writing);
     return answer;
 }
 

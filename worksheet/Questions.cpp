@@ -1,6 +1,8 @@
 #include "Questions.h"
 
+#include "BlankDrills.h"
 #include "ChainDrills.h"
+#include "Expression.h"
 #include "PairedDrills.h"
 
 #include <algorithm>
@@ -28,18 +30,50 @@ PairedQuestion pairOf(const Question &question)
 
 std::vector<QuestionPart> Question::parts() const
 {
-    return isChain() ? ChainQuestionParts(chainOf(*this)) : PairedQuestionParts(drill, pairOf(*this));
+    switch (drill) {
+    case Drill::S1:
+    case Drill::S2: return ChainQuestionParts(chainOf(*this), writing);
+    case Drill::MissingPlus:
+    case Drill::MissingMinus:
+    case Drill::MissingMult:
+    case Drill::MissingDivide: return MissingTermParts(*this);
+    case Drill::P1:
+    case Drill::P2: return ExpressionParts(*this);
+    case Drill::Compare: return ComparisonParts(*this);
+    default: return PairedQuestionParts(drill, pairOf(*this), writing);
+    }
 }
 
 std::string Question::answer() const
 {
-    return isChain() ? ChainAnswer(chainOf(*this)) : PairedAnswer(drill, pairOf(*this));
+    switch (drill) {
+    case Drill::S1:
+    case Drill::S2: return ChainAnswer(chainOf(*this), writing);
+    case Drill::MissingPlus:
+    case Drill::MissingMinus:
+    case Drill::MissingMult:
+    case Drill::MissingDivide: return MissingTermAnswer(*this);
+    case Drill::P1:
+    case Drill::P2: return ExpressionAnswer(*this);
+    case Drill::Compare: return std::string(1, ComparisonSign(*this));
+    default: return PairedAnswer(drill, pairOf(*this), writing);
+    }
 }
 
 Expected Question::expected() const
 {
-    return isChain() ? Expected{Expected::Kind::Number, chainOf(*this).total(), 0}
-                     : PairedExpected(drill, pairOf(*this));
+    switch (drill) {
+    case Drill::S1:
+    case Drill::S2: return {Expected::Kind::Number, chainOf(*this).total(), 0};
+    case Drill::MissingPlus:
+    case Drill::MissingMinus:
+    case Drill::MissingMult:
+    case Drill::MissingDivide: return MissingTermExpected(*this);
+    case Drill::P1:
+    case Drill::P2: return ExpressionExpected(*this);
+    case Drill::Compare: return {Expected::Kind::Relation, 0, ComparisonSign(*this)};
+    default: return PairedExpected(drill, pairOf(*this));
+    }
 }
 
 std::string Question::markup() const
@@ -68,6 +102,8 @@ Question QuestionList::operator[](std::size_t index) const
     question.place = entry.place;
     question.numbers[0] = entry.first;
     question.numbers[1] = entry.second;
+    question.writing = static_cast<Writing>(entry.style & 0x7Fu);
+    question.blank = static_cast<std::uint8_t>(entry.style >> 7);
     return question;
 }
 
@@ -82,7 +118,8 @@ void QuestionList::push_back(const Question &question)
 {
     const auto zero = [](auto value) { return !value; };
     const bool twoNumbers = std::all_of(question.numbers.begin() + 2, question.numbers.end(), zero)
-        && std::all_of(question.minus.begin(), question.minus.end(), zero)
+        && std::all_of(question.minus.begin(), question.minus.end(), zero) && question.shape == 0
+        && question.blank <= 1 && static_cast<unsigned>(question.writing) < 0x80u
         && question.place >= std::numeric_limits<std::int8_t>::min()
         && question.place <= std::numeric_limits<std::int8_t>::max();
     Entry entry;
@@ -92,6 +129,7 @@ void QuestionList::push_back(const Question &question)
         entry.place = static_cast<std::int8_t>(question.place);
         entry.first = question.numbers[0];
         entry.second = question.numbers[1];
+        entry.style = static_cast<std::uint8_t>(static_cast<unsigned>(question.writing) | question.blank << 7);
     } else {
         entry.whole = true;
         entry.first = static_cast<std::int32_t>(m_whole.size());

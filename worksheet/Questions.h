@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Drill.h"
+#include "DrillOptions.h"
 
 #include <array>
 #include <cstddef>
@@ -11,13 +12,18 @@
 
 namespace oxeln {
 
-// One piece of a question as the subject writes it: a term with its
-// parentheses ("(-14)", "(+1 021)"), an operator with its spaces (" + ",
-// " : "), the exponent of a power, written raised ("3"), or the place the
-// pupil fills in ("...") when the answer does not simply follow " = ".
+// One piece of a question as the subject writes it, in the worksheet's
+// writing mode: a number with the brackets and sign the mode gives it
+// ("(-14)", "(+1 021)", "-14", "1 021"), an operator with its spaces (" + ",
+// " : ", and " = " inside a question whose blank comes before it), the
+// exponent of a power, written raised ("3"), the place the pupil fills in
+// ("...") when the answer does not simply follow " = ", or a bracket of a
+// group in the order of operations ("(", ")", "[", "]"; a number's own
+// brackets belong to its Term). The texts of the parts, put end to end, are
+// the subject's text of the question.
 struct QuestionPart
 {
-    enum class Kind { Term, Operator, Exponent, Blank };
+    enum class Kind { Term, Operator, Exponent, Blank, Bracket };
 
     Kind kind = Kind::Term;
     std::string text; // Windows-1252 bytes, as in the documents
@@ -39,27 +45,42 @@ struct Expected
 };
 
 // A question drawn for the worksheet, kept beside its documents so that it
-// can be shown on its own (projected, one at a time). A paired line holds
-// four questions, a chain line one. It keeps the numbers drawn, and writes
-// its texts with the drills' own words on request, so keeping it costs the
+// can be shown on its own (projected, one at a time). A paired, missing-term
+// or comparison line holds several questions, a chain or order-of-operations
+// line one. It keeps the numbers drawn and the writing mode, and writes its
+// texts with the drills' own words on request, so keeping it costs the
 // drills no text.
+//
+// What each drill keeps:
+// - Plus to Divide, Power: numbers[0] and [1], the first and the second
+//   number (terms, factors, dividend and divisor, base and exponent).
+// - S1, S2: the eight terms, and in minus which of them are subtracted.
+// - MissingPlus to MissingDivide: the two operands of the whole equality
+//   ("(-3) + (+8) = (+5)" keeps -3 and 8; a division its dividend and
+//   divisor), and in blank the one the pupil finds (0 first, 1 second).
+// - Compare: the two numbers.
+// - P1, P2: up to five numbers, and in shape the operators and groups
+//   (Expression.h reads them).
 struct Question
 {
     Drill drill = Drill::Plus;
+    Writing writing = Writing::Parentheses;
+    std::uint8_t blank = 0;
     std::int32_t line = 0;  // the number its line carries: 7 for "07/"
-    std::int32_t place = 1; // 1 to 4 from the left on a paired line; 1 for a chain
-    // Paired drills: the first and the second number (terms, factors,
-    // dividend and divisor, base and exponent). Chains: the eight terms, and
-    // which of them are subtracted.
+    std::int32_t place = 1; // 1 to 5 from the left on its line
     std::array<std::int32_t, 8> numbers{};
     std::array<bool, 8> minus{};
+    std::uint32_t shape = 0;
 
     bool isChain() const { return drill == Drill::S1 || drill == Drill::S2; }
-    // The question in pieces, as the subject writes it before its " = ".
+    // The question in pieces, as the subject writes it before its " = ", or
+    // whole when it holds a Blank: "(-3) + ... = (+5)", "(-7) ... (+3)".
     std::vector<QuestionPart> parts() const;
     // The same in the worksheet markup: "(-14) + (-8)", "(+5)<sup>3</sup>".
     std::string markup() const;
-    // The highlighted text of the answer key: "(-22)", "(+125)", "(/)".
+    // The highlighted text of the answer key: "(-22)", "(+125)", "(/)",
+    // "-22" in the other writing modes, the missing number as written at its
+    // place ("(+8)"), or the sign of a comparison ("<", ">", "=").
     std::string answer() const;
     // The same as a value, for pages that check a pupil's answer. When
     // parts() holds a Blank, the answer fills it; otherwise it follows " = ".
@@ -70,8 +91,9 @@ struct Question
 
 // The questions of a worksheet, in order, a thousand drills' worth kept for
 // as long as the window shows them: a question of two numbers (all but the
-// chains) takes 16 bytes instead of a Question's 52; any other question is
-// kept whole. Elements are read as Question values.
+// chains and the order of operations) takes 16 bytes instead of a
+// Question's 60; any other question is kept whole. Elements are read as
+// Question values.
 class QuestionList
 {
 public:
@@ -134,6 +156,7 @@ private:
         std::uint8_t drill = 0;
         std::int8_t place = 0;
         bool whole = false;
+        std::uint8_t style = 0; // writing mode, and the blank in bit 7
     };
     std::vector<Entry> m_entries;
     std::vector<Question> m_whole;

@@ -1,11 +1,15 @@
 #include "Worksheet.h"
 
+#include "BlankDrills.h"
 #include "ChainDrills.h"
+#include "Expression.h"
 #include "MarkupToRtf.h"
 #include "NumberFormat.h"
 #include "PairedDrills.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace oxeln {
 
@@ -62,6 +66,7 @@ void Worksheet::MetDebut(DrillHost &host)
         m_referenceCode = std::move(code);
         m_subject = header(m_referenceCode, " - <b>", host);
         m_questions.clear();
+        m_keys.clear();
         m_subjectRtf.restart();
     }
     if (host.answerLineCount() <= 1 && host.answerKeyEnabled()) {
@@ -111,44 +116,106 @@ DrillSettings Worksheet::readSettings(DrillHost &host)
     settings.lineCount = host.lineCount();
     settings.interlineCount = host.interlineCount();
     settings.answerKey = host.answerKeyEnabled();
+    settings.options = host.drillOptions().normalized(settings.maxValue);
     return settings;
 }
 
-void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &host)
+void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &host, OperandDraw &draw,
+                         DistinctDraws &distinct)
 {
     std::string *answer = settings.answerKey ? &m_answer : nullptr;
+    const Writing writing = settings.options.writing;
+    const LineStyle style{writing, settings.interlineCount,
+                          settings.options.compactAnswer ? 0 : settings.interlineCount};
+    // Each question is drawn again while it repeats one already asked.
+    const auto distinctDraw = [&distinct](auto drawOne, auto questionOf) {
+        for (int attempt = 0;; ++attempt) {
+            auto drawn = drawOne();
+            if (distinct.accept(questionOf(drawn), attempt))
+                return drawn;
+        }
+    };
     switch (drill) {
-    case Drill::S1: {
-        advanceCounter(host);
-        const std::int32_t first = DrawOperand(settings.maxValue);
-        const ChainLine line = DrawChainTail(m_random, first, false, settings.maxValue);
-        AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
-        m_questions.push_back(ChainQuestion(drill, line, m_counter));
-        break;
-    }
+    case Drill::S1:
     case Drill::S2: {
         // S2 draws its first term before the counter moves.
-        const std::int32_t first = DrawOperand(settings.maxValue);
+        std::optional<std::int32_t> first;
+        if (drill == Drill::S2 && draw.legacy())
+            first = DrawOperand(settings.maxValue);
         advanceCounter(host);
-        const ChainLine line = DrawChainTail(m_random, first, true, settings.maxValue);
-        AppendChainLine(line, linePrefix(), settings.interlineCount, m_subject, answer);
-        m_questions.push_back(ChainQuestion(drill, line, m_counter));
+        const ChainLine line = distinctDraw(
+            [&] { return DrawChain(draw, drill == Drill::S2, std::exchange(first, std::nullopt)); },
+            [&](const ChainLine &l) { return ChainQuestion(drill, l, m_counter, writing); });
+        AppendChainLine(line, linePrefix(), style, m_subject, answer);
+        m_questions.push_back(ChainQuestion(drill, line, m_counter, writing));
+        break;
+    }
+    case Drill::MissingPlus:
+    case Drill::MissingMinus:
+    case Drill::MissingMult:
+    case Drill::MissingDivide: {
+        advanceCounter(host);
+        MissingTermLine line;
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            const auto place = static_cast<std::int32_t>(k) + 1;
+            line[k] = distinctDraw([&] { return DrawMissingTerm(draw, drill); },
+                                   [&](const MissingTerm &t) { return MissingTermQuestion(drill, t, m_counter, place, writing); });
+        }
+        AppendMissingTermLine(drill, line, linePrefix(), style, m_subject, answer);
+        for (std::size_t k = 0; k < line.size(); ++k)
+            m_questions.push_back(MissingTermQuestion(drill, line[k], m_counter, static_cast<std::int32_t>(k) + 1, writing));
+        break;
+    }
+    case Drill::Compare: {
+        advanceCounter(host);
+        ComparisonLine line;
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            const auto place = static_cast<std::int32_t>(k) + 1;
+            line[k] = distinctDraw([&] { return DrawComparison(draw); },
+                                   [&](const Comparison &c) { return ComparisonQuestion(c, m_counter, place, writing); });
+        }
+        AppendComparisonLine(line, linePrefix(), style, m_subject, answer);
+        for (std::size_t k = 0; k < line.size(); ++k)
+            m_questions.push_back(ComparisonQuestion(line[k], m_counter, static_cast<std::int32_t>(k) + 1, writing));
+        break;
+    }
+    case Drill::P1:
+    case Drill::P2: {
+        advanceCounter(host);
+        const Expression expression =
+            distinctDraw([&] { return DrawExpression(draw, drill); },
+                         [&](const Expression &e) { return ExpressionQuestion(drill, e, m_counter, writing); });
+        AppendExpressionLine(drill, expression, linePrefix(), style, m_subject, answer);
+        m_questions.push_back(ExpressionQuestion(drill, expression, m_counter, writing));
         break;
     }
     default: {
         advanceCounter(host);
-        const PairedLine line = DrawPairedLine(m_random, drill, settings.maxValue);
-        AppendPairedLine(drill, line, linePrefix(), settings.interlineCount, m_subject, answer);
-        AppendPairedQuestions(drill, line, m_counter, m_questions);
+        PairedLine line;
+        for (std::size_t k = 0; k < line.size(); ++k) {
+            const auto place = static_cast<std::int32_t>(k) + 1;
+            line[k] = distinctDraw([&] { return DrawPairedQuestion(draw, drill); },
+                                   [&](const PairedQuestion &q) { return PairedQuestionOf(drill, q, m_counter, place, writing); });
+        }
+        AppendPairedLine(drill, line, linePrefix(), style, m_subject, answer);
+        AppendPairedQuestions(drill, line, m_counter, m_questions, writing);
         break;
     }
     }
 }
 
-void Worksheet::makeLines(Drill drill, const DrillSettings &settings, DrillHost &host)
+bool Worksheet::makeLines(Drill drill, const DrillSettings &settings, DrillHost &host)
 {
+    OperandDraw draw(m_random, settings.maxValue, settings.options);
+    QuestionKeys *keys = nullptr;
+    if (settings.options.noDuplicates) {
+        m_keys.catchUp(m_questions);
+        keys = &m_keys;
+    }
+    DistinctDraws distinct(keys);
     for (std::int32_t i = 0; i < settings.lineCount; ++i)
-        makeLine(drill, settings, host);
+        makeLine(drill, settings, host, draw, distinct);
+    return !distinct.shortage();
 }
 
 void Worksheet::runDrill(Drill drill, DrillHost &host)
@@ -156,7 +223,7 @@ void Worksheet::runDrill(Drill drill, DrillHost &host)
     host.hidePreview();
     MetDebut(host);
     const DrillSettings settings = readSettings(host);
-    makeLines(drill, settings, host);
+    const bool enough = makeLines(drill, settings, host);
 
     // Each document converts only what it gained since the last drill. The
     // subject view's change handler may run another drill inside
@@ -164,6 +231,8 @@ void Worksheet::runDrill(Drill drill, DrillHost &host)
     // so it includes whatever the nested drill appended.
     host.setSubjectRtf(m_subjectRtf.convert(m_subject));
     host.setAnswerRtf(m_answerRtf.convert(m_answer));
+    if (!enough)
+        host.showNotice(std::string(NotEnoughQuestionsNotice()));
 }
 
 } // namespace oxeln

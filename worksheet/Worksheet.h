@@ -2,7 +2,9 @@
 
 #include "Drill.h"
 #include "DrillHost.h"
+#include "DrillOptions.h"
 #include "MarkupToRtf.h"
+#include "OperandDraw.h"
 #include "Questions.h"
 #include "RandomSource.h"
 
@@ -18,6 +20,7 @@ struct DrillSettings
     std::int32_t lineCount = 30;    // L
     std::int32_t interlineCount = 2; // I
     bool answerKey = true;
+    DrillOptions options;            // normalized for V
 };
 
 // Non-zero draw between (V div 2) - V + 1 and V div 2; V must be >= 2.
@@ -51,7 +54,9 @@ public:
     void MetDebut(DrillHost &host);
     // "RAZ": counter back to 0, "0" shown; documents untouched.
     void resetCounter(DrillHost &host);
-    // The drill frame around one button's question lines.
+    // The drill frame around one button's question lines. When "sans
+    // doublon" ran short of different questions, the host gets one notice
+    // after both views are set.
     void runDrill(Drill drill, DrillHost &host);
 
     // DrawOperand on this worksheet's random source.
@@ -65,10 +70,12 @@ public:
     // The counter with at least two digits, then "/": "01/", "143/".
     std::string linePrefix() const;
     // Appends the drill's question lines (frame step 4) to the documents.
-    void makeLines(Drill drill, const DrillSettings &settings, DrillHost &host);
+    // Returns false when "sans doublon" had to keep a repeated question.
+    bool makeLines(Drill drill, const DrillSettings &settings, DrillHost &host);
 
 private:
-    void makeLine(Drill drill, const DrillSettings &settings, DrillHost &host);
+    void makeLine(Drill drill, const DrillSettings &settings, DrillHost &host, OperandDraw &draw,
+                  DistinctDraws &distinct);
 
     RandomSource m_random;
     std::string m_referenceCode;
@@ -79,6 +86,8 @@ private:
     GrowingRtf m_answerRtf;
     std::int32_t m_counter = 0;
     QuestionList m_questions;
+    // Filled only once a drill asks for no repeats.
+    QuestionKeys m_keys;
 };
 
 } // namespace oxeln

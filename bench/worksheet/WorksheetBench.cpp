@@ -93,7 +93,7 @@ BENCHMARK_CAPTURE(BM_MemcpySameBytes, answer, 1);
 void BM_Drill40Lines(benchmark::State &state, Drill drill)
 {
     NullHost host(40);
-    const DrillSettings settings{100, 40, 2, true};
+    const DrillSettings settings{100, 40, 2, true, {}};
     std::uint32_t seed = 1;
     for (auto _ : state) {
         Worksheet ws;

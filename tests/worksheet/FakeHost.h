@@ -22,6 +22,8 @@ public:
     int maxV = 100;
     int lines = 30;
     int interline = 2;
+    DrillOptions options;
+    std::vector<std::string> notices;
 
     std::string caption = "00";
     std::vector<std::string> captions;
@@ -60,6 +62,8 @@ public:
     int maxValue() override { calls.push_back("maxValue"); return maxV; }
     int lineCount() override { calls.push_back("lineCount"); return lines; }
     int interlineCount() override { calls.push_back("interlineCount"); return interline; }
+    DrillOptions drillOptions() override { return options; }
+    void showNotice(const std::string &text) override { notices.push_back(text); }
 
     void setCounterCaption(const std::string &text) override
     {
