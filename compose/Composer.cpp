@@ -1,6 +1,7 @@
 #include "Composer.h"
 
 #include "Cp1252.h"
+#include "DefaultTitles.h"
 #include "FileCommit.h"
 #include "MarkupToRtf.h"
 
@@ -18,14 +19,80 @@ constexpr const char *ProgramName = "oxeln-compose";
 std::optional<Drill> drillNamed(const std::string &name, bool &isRaz)
 {
     isRaz = name == "RAZ";
-    if (name == "+") return Drill::Plus;
-    if (name == "-") return Drill::Minus;
-    if (name == "x") return Drill::Mult;
-    if (name == "^") return Drill::Power;
-    if (name == ":") return Drill::Divide;
-    if (name == "S1") return Drill::S1;
-    if (name == "S2") return Drill::S2;
-    return std::nullopt;
+    return DrillFromName(name);
+}
+
+std::string drillNames()
+{
+    std::string names;
+    for (Drill drill : AllDrills)
+        names += std::string(DrillName(drill)) + " ";
+    return names + "RAZ";
+}
+
+// The core's messages are Windows-1252 and quote the value given, which the
+// arguments hold in UTF-8: the quoted value is put back as typed.
+std::string messageFor(const std::string &option, const std::string &value, const std::string &cp1252Message)
+{
+    std::string utf8 = Cp1252ToUtf8(cp1252Message);
+    const std::string mangled = Cp1252ToUtf8(value);
+    if (const std::size_t at = utf8.find(mangled); at != std::string::npos)
+        utf8.replace(at, mangled.size(), value);
+    return option + " : " + utf8;
+}
+
+enum class DrillOptionParse { NotOne, Done, Failed };
+
+// The options that every drill reads: flags, and options with a value.
+// They are parsed apart from the rest so that each reads in one place.
+DrillOptionParse parseDrillOption(const std::string &name, const std::optional<std::string> &inlineValue,
+                                  const std::vector<std::string> &args, std::size_t &i, DrillOptions &o,
+                                  std::string &error)
+{
+    static const std::pair<const char *, bool DrillOptions::*> flags[] = {
+        {"--sans-doublon", &DrillOptions::noDuplicates},
+        {"--divisions-exactes", &DrillOptions::exactDivisions},
+        {"--corrige-compact", &DrillOptions::compactAnswer},
+    };
+    for (const auto &[flag, member] : flags) {
+        if (name != flag)
+            continue;
+        if (inlineValue) {
+            error = "l'option " + name + " ne prend pas de valeur";
+            return DrillOptionParse::Failed;
+        }
+        o.*member = true;
+        return DrillOptionParse::Done;
+    }
+    static const char *const valued[] = {"--ecriture", "--min", "--signes", "--exposant-max", "--base-max"};
+    if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
+        return DrillOptionParse::NotOne;
+    std::string value;
+    if (inlineValue) {
+        value = *inlineValue;
+    } else if (i + 1 < args.size()) {
+        value = args[++i];
+    } else {
+        error = "l'option " + name + " attend une valeur";
+        return DrillOptionParse::Failed;
+    }
+    const auto take = [&](const auto &parsed, auto &member) {
+        if (!parsed.value) {
+            error = messageFor(name, value, parsed.error);
+            return DrillOptionParse::Failed;
+        }
+        member = *parsed.value;
+        return DrillOptionParse::Done;
+    };
+    if (name == "--ecriture")
+        return take(ParseWriting(value), o.writing);
+    if (name == "--signes")
+        return take(ParseSignMix(value), o.signs);
+    if (name == "--min")
+        return take(ParseOptionNumber(value, 1, SmallestLimit), o.smallest);
+    if (name == "--exposant-max")
+        return take(ParseOptionNumber(value, 1, LargestExponentLimit), o.largestExponent);
+    return take(ParseOptionNumber(value, 1, LargestBaseLimit), o.largestBase);
 }
 
 bool allDigits(std::string_view text)
@@ -80,6 +147,17 @@ ParseResult failure(std::string message)
     return result;
 }
 
+// The first notice of any version, once for the whole run.
+void reportNotice(const std::vector<ComposedWorksheet> &sheets, std::ostream &err)
+{
+    for (const ComposedWorksheet &sheet : sheets) {
+        if (!sheet.notice.empty()) {
+            err << ProgramName << " : " << Cp1252ToUtf8(sheet.notice) << "\n";
+            return;
+        }
+    }
+}
+
 } // namespace
 
 std::vector<OutputFormat> standardFormats()
@@ -97,6 +175,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
     ParseResult result;
     ComposeOptions &o = result.options;
     bool haveOut = false;
+    bool title3Given = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -108,7 +187,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
             bool isRaz = false;
             const std::optional<Drill> drill = drillNamed(arg, isRaz);
             if (!drill && !isRaz)
-                return failure("exercice inconnu \xC2\xAB " + arg + " \xC2\xBB (attendus : + - x ^ : S1 S2 RAZ)");
+                return failure("exercice inconnu \xC2\xAB " + arg + " \xC2\xBB (attendus : " + drillNames() + ")");
             o.steps.push_back({drill});
             continue;
         }
@@ -133,6 +212,13 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
                 return failure("l'option --no-answer ne prend pas de valeur");
             o.answerKey = false;
             continue;
+        }
+
+        std::string drillError;
+        switch (parseDrillOption(name, inlineValue, args, i, o.drillOptions, drillError)) {
+        case DrillOptionParse::Done: continue;
+        case DrillOptionParse::Failed: return failure(drillError);
+        case DrillOptionParse::NotOne: break;
         }
 
         static const char *const valued[] = {"--seed",   "--max",   "--lines",  "--interline", "--title1",
@@ -173,6 +259,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
             if (!text)
                 return failure(name + " : UTF-8 invalide ou caract\xC3\xA8re absent de Windows-1252");
             o.titles.at(static_cast<std::size_t>(name.back() - '1')) = std::move(*text);
+            title3Given = title3Given || name == "--title3";
         } else if (name == "--format") {
             const bool known = std::any_of(formats.begin(), formats.end(),
                                            [&value](const OutputFormat &f) { return f.name == value; });
@@ -191,6 +278,12 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
         return failure("l'option --out est obligatoire");
     if (o.steps.empty())
         return failure("aucun exercice demand\xC3\xA9");
+    if (o.drillOptions.smallest > o.maxValue)
+        return failure("--min attend un nombre de 1 \xC3\xA0 la valeur maximale " + std::to_string(o.maxValue) +
+                       ", pas \xC2\xAB " + std::to_string(o.drillOptions.smallest) + " \xC2\xBB");
+    // The default instruction asks for brackets around every result.
+    if (!title3Given)
+        o.titles[2] = std::string(DefaultTitle3For(o.drillOptions.writing));
     result.status = ParseResult::Status::Run;
     return result;
 }
@@ -208,6 +301,13 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "  x    multiplications         :    divisions\n"
         "  ^    puissances\n"
         "  S1   suites d'additions      S2   suites d'additions et de soustractions\n"
+        "  ?+ ?- ?x ?:  terme manquant : \xC2\xAB (-3) + ... = (+5) \xC2\xBB, le blanc sur l'un des deux\n"
+        "       nombres au hasard ; le corrig\xC3\xA9 montre l'\xC3\xA9galit\xC3\xA9 enti\xC3\xA8re.\n"
+        "  P1   priorit\xC3\xA9s op\xC3\xA9ratoires : 3 \xC3\xA0 5 nombres, + - x :, un niveau de parenth\xC3\xA8ses.\n"
+        "  P2   priorit\xC3\xA9s op\xC3\xA9ratoires : 4 ou 5 nombres, parenth\xC3\xA8ses dans des crochets\n"
+        "       \xC2\xAB (-3) x [(+4) - ((-5) + (+1))] \xC2\xBB ; le corrig\xC3\xA9 montre la valeur des crochets.\n"
+        "  <    comparer : \xC2\xAB (-7) ... (+3) \xC2\xBB, \xC3\xA0 compl\xC3\xA9ter par <, > ou =.\n"
+        "       Dans le shell, ?+ ?- ?x ?: et < s'\xC3\xA9" "crivent entre apostrophes : '?+' '<'.\n"
         "  RAZ  remise \xC3\xA0 z\xC3\xA9ro : vide les deux vues et remet le compteur \xC3\xA0 0 ; l'exercice\n"
         "       suivant commence une nouvelle fiche (nouvelle r\xC3\xA9" "f\xC3\xA9rence, num\xC3\xA9rotation en 01/).\n"
         "       Les documents eux-m\xC3\xAAmes restent tels quels jusque-l\xC3\xA0.\n"
@@ -229,6 +329,25 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "  --lines L         lignes de questions par exercice, 1 \xC3\xA0 40 (d\xC3\xA9" "faut 30).\n"
         "  --interline I     sauts de ligne apr\xC3\xA8s chaque ligne, 1 \xC3\xA0 5 (d\xC3\xA9" "faut 2).\n"
         "  --no-answer       pas de corrig\xC3\xA9 : le document du corrig\xC3\xA9 reste vide.\n"
+        "  --ecriture E      \xC3\xA9" "criture des nombres : parentheses (d\xC3\xA9" "faut, \xC2\xAB (-6) + (+5) = \xC2\xBB),\n"
+        "                    negatifs (seuls les n\xC3\xA9gatifs entre parenth\xC3\xA8ses, \xC2\xAB (-6) + 5 = \xC2\xBB,\n"
+        "                    r\xC3\xA9ponse \xC2\xAB -1 \xC2\xBB) ou simplifiee (sommes sans parenth\xC3\xA8ses,\n"
+        "                    \xC2\xAB -6 - 5 + 3 = \xC2\xBB ; produits, quotients et puissances comme negatifs,\n"
+        "                    \xC2\xAB -6 x (-5) = \xC2\xBB). Sans --title3, la consigne suit l'\xC3\xA9" "criture.\n"
+        "  --min N           plus petite valeur absolue des nombres, de 1 \xC3\xA0 V : les nombres vont\n"
+        "                    alors de N \xC3\xA0 V en valeur absolue (sans --min, de -(V div 2) + 1 \xC3\xA0\n"
+        "                    V div 2). Pour : et ?:, le diviseur et le quotient ; le dividende est\n"
+        "                    leur produit.\n"
+        "  --signes S        hasard (d\xC3\xA9" "faut), un-negatif (au moins un nombre n\xC3\xA9gatif par\n"
+        "                    question) ou negatifs (tous les nombres n\xC3\xA9gatifs).\n"
+        "  --sans-doublon    aucune question deux fois sur la fiche (m\xC3\xAAmes nombres dans le m\xC3\xAAme\n"
+        "                    ordre, m\xC3\xAAme exercice). Si les nombres n'en donnent pas assez, un\n"
+        "                    avertissement sur la sortie d'erreur, et la fiche est remplie quand m\xC3\xAAme.\n"
+        "  --divisions-exactes  chaque quotient de : est entier (jamais de r\xC3\xA9ponse \xC2\xAB / \xC2\xBB).\n"
+        "  --exposant-max N  plus grand exposant des puissances, 1 \xC3\xA0 58.\n"
+        "  --base-max N      plus grande valeur absolue de la base des puissances, 1 \xC3\xA0 999.\n"
+        "  --corrige-compact corrig\xC3\xA9 sans les lignes blanches entre les questions (le sujet\n"
+        "                    ne change pas).\n"
         "  --title1 T        ligne 1 du titre (d\xC3\xA9" "faut \xC2\xAB Nom : ... Pr\xC3\xA9nom : ... Classe : \xC2\xBB).\n"
         "  --title2 T        ligne 2 du titre (d\xC3\xA9" "faut 166 tirets).\n"
         "  --title3 T        ligne 3 du titre (d\xC3\xA9" "faut la consigne \xC2\xAB Compl\xC3\xA9ter en mettant... \xC2\xBB).\n"
@@ -305,6 +424,7 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
     }
     for (const ComposedWorksheet &sheet : sheets)
         out << sheet.referenceCode << "\n";
+    reportNotice(sheets, err);
     return 0;
 }
 

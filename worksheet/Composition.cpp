@@ -29,6 +29,13 @@ public:
     int maxValue() override { return m_options.maxValue; }
     int lineCount() override { return m_options.lineCount; }
     int interlineCount() override { return m_options.interlineCount; }
+    DrillOptions drillOptions() override { return m_options.drillOptions; }
+    void showNotice(const std::string &text) override
+    {
+        if (m_notice.empty())
+            m_notice = text;
+    }
+    const std::string &notice() const { return m_notice; }
     void setCounterCaption(const std::string &) override {}
     void hidePreview() override {}
     void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectView.setRtf(rtf); }
@@ -38,6 +45,7 @@ private:
     const ComposeOptions &m_options;
     StandInView m_subjectView;
     StandInView m_answerView;
+    std::string m_notice;
 };
 
 } // namespace
@@ -60,7 +68,7 @@ ComposedWorksheet composeWorksheet(const ComposeOptions &options)
             worksheet.resetCounter(host);
         }
     }
-    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer()};
+    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer(), host.notice()};
 }
 
 std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)

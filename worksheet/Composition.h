@@ -26,6 +26,9 @@ struct ComposeOptions
     std::int32_t lineCount = 30;
     std::int32_t interlineCount = 2;
     bool answerKey = true;
+    // Writing, number range, sign mix, repeats, divisions, powers, compact
+    // key: every drill of the run takes them.
+    DrillOptions drillOptions;
     std::array<std::string, 3> titles; // Windows-1252; the defaults unless given
     std::string format = "rtf";
     std::string outPath;
@@ -41,6 +44,9 @@ struct ComposedWorksheet
     std::string referenceCode; // empty when no worksheet was started
     std::string subject;
     std::string answer;
+    // The first notice a drill gave (Windows-1252): "sans doublon" found too
+    // few different questions. Empty when none.
+    std::string notice;
 };
 
 // Runs the clicks on one worksheet with two stand-in views.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "DrillOptions.h"
+
 #include <string_view>
 
 namespace oxeln {
@@ -14,5 +16,21 @@ inline constexpr std::string_view DefaultTitle2 =
 inline constexpr std::string_view DefaultTitle3 =
     "Compl\xE9ter en mettant un signe et des parenth\xE8ses autour de la r\xE9ponse ex : "
     "(+3)+(-4) = (-1). Ecrire / si elle n'existe pas";
+
+// The instruction fit for the answers of each writing mode: only the first
+// asks for the sign and brackets of every result.
+inline constexpr std::string_view DefaultTitle3For(Writing writing)
+{
+    switch (writing) {
+    case Writing::Negatives:
+        return "Compl\xE9ter en \xE9" "crivant le signe - devant un r\xE9sultat n\xE9gatif ex : "
+               "(-6)+5 = -1. Ecrire / si elle n'existe pas";
+    case Writing::Simplified:
+        return "Compl\xE9ter en \xE9" "crivant le signe - devant un r\xE9sultat n\xE9gatif ex : "
+               "-6+5 = -1. Ecrire / si elle n'existe pas";
+    default:
+        return DefaultTitle3;
+    }
+}
 
 } // namespace oxeln

@@ -1,4 +1,5 @@
 #include "Composer.h"
+#include "Cp1252.h"
 #include "DefaultTitles.h"
 #include "MarkupToRtf.h"
 #include "StandInView.h"
@@ -328,4 +329,73 @@ TEST(ComposeRun, OtherFormatsPlugInThroughTheRendererTable)
     EXPECT_EQ(err2.str(), "Erreur \xC3\xA0 l'enregistrement du flux : " + folder.file("g_Cor.rtf") + "\n");
     EXPECT_EQ(out2.str(), "");
     EXPECT_EQ(folder.names(), (std::vector<std::string>{"fiche.pdf", "fiche_Cor.pdf"}));
+}
+
+TEST(ComposeDrillOptions, ParsedIntoTheOptionsEveryDrillReads)
+{
+    const ComposeOptions o = optionsFor({"--out", "f", "--ecriture", "simplifiee", "--min=3", "--signes", "un-negatif",
+                                         "--sans-doublon", "--divisions-exactes", "--exposant-max", "4",
+                                         "--base-max=12", "--corrige-compact", "?+", "?-", "?x", "?:", "P1", "P2", "<"});
+    DrillOptions expected;
+    expected.writing = Writing::Simplified;
+    expected.smallest = 3;
+    expected.signs = SignMix::OneNegative;
+    expected.noDuplicates = expected.exactDivisions = expected.compactAnswer = true;
+    expected.largestExponent = 4;
+    expected.largestBase = 12;
+    EXPECT_EQ(o.drillOptions, expected);
+    ASSERT_EQ(o.steps.size(), 7u);
+    EXPECT_EQ(o.steps.front().drill, Drill::MissingPlus);
+    EXPECT_EQ(o.steps.back().drill, Drill::Compare);
+    // The default instruction follows the writing; a given one stays.
+    EXPECT_EQ(o.titles[2], DefaultTitle3For(Writing::Simplified));
+    EXPECT_EQ(optionsFor({"--out", "f", "--title3", "T", "--ecriture", "negatifs", "+"}).titles[2], "T");
+
+    const std::pair<std::vector<std::string>, std::string> refused[] = {
+        {{"--ecriture", "Negatifs"}, "--ecriture : valeur inconnue \xC2\xAB Negatifs \xC2\xBB (valeurs accept\xC3\xA9"
+                                     "es : parentheses, negatifs, simplifiee)"},
+        {{"--signes", "\xC3\xA9"}, "--signes : valeur inconnue \xC2\xAB \xC3\xA9 \xC2\xBB (valeurs accept\xC3\xA9"
+                                   "es : hasard, un-negatif, negatifs)"},
+        {{"--exposant-max", "59"}, "--exposant-max : attend un nombre de 1 \xC3\xA0 58, pas \xC2\xAB 59 \xC2\xBB"},
+        {{"--min", "0"}, "--min : attend un nombre de 1 \xC3\xA0 999, pas \xC2\xAB 0 \xC2\xBB"},
+        {{"--min", "60", "--max", "50"}, "--min attend un nombre de 1 \xC3\xA0 la valeur maximale 50, pas \xC2\xAB 60 \xC2\xBB"},
+        {{"--sans-doublon=oui"}, "l'option --sans-doublon ne prend pas de valeur"},
+        {{"--base-max"}, "l'option --base-max attend une valeur"},
+    };
+    for (auto [args, message] : refused) {
+        args.insert(args.begin(), {"--out", "f", "+"});
+        const ParseResult r = parse(args);
+        EXPECT_EQ(r.status, ParseResult::Status::Error);
+        EXPECT_EQ(r.error, message);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(runComposer(args, out, err, standardFormats()), 2);
+    }
+    EXPECT_NE(parse({"--out", "f", "?"}).error.find("?+ ?- ?x ?: P1 P2 < RAZ"), std::string::npos);
+
+    std::ostringstream help;
+    std::ostringstream err;
+    runComposer({"--help"}, help, err, standardFormats());
+    for (const char *word : {"--ecriture", "simplifiee", "--min", "--signes", "un-negatif", "--sans-doublon",
+                             "--divisions-exactes", "--exposant-max", "--base-max", "--corrige-compact", "?:", "P2", "<"})
+        EXPECT_NE(help.str().find(word), std::string::npos) << word;
+}
+
+TEST(ComposeDrillOptions, TooFewDifferentQuestionsSaidOnceOnStandardError)
+{
+    const ScratchFolder folder;
+    std::ostringstream out;
+    std::ostringstream err;
+    // 81 different sums from ten values: two drills of 160, in two versions.
+    const std::vector<std::string> args = {"--max", "10", "--lines", "40", "--sans-doublon", "--versions", "2",
+                                           "--seed", "5", "--out", folder.file("f.rtf"), "+", "+"};
+    ASSERT_EQ(runComposer(args, out, err, standardFormats()), 0);
+    EXPECT_EQ(err.str(), "oxeln-compose : " + Cp1252ToUtf8(NotEnoughQuestionsNotice()) + "\n");
+    EXPECT_EQ(occurrences(out.str(), "\n"), 2u);
+
+    std::ostringstream quiet;
+    ASSERT_EQ(runComposer({"--sans-doublon", "--seed", "5", "--out", folder.file("g.rtf"), "+"}, out, quiet,
+                          standardFormats()),
+              0);
+    EXPECT_EQ(quiet.str(), "");
 }
