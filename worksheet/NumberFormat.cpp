@@ -45,6 +45,11 @@ void AppendSigned(std::string &out, std::int32_t n)
     appendMagnitude(out, magnitudeOf(n), true);
 }
 
+void AppendMagnitude(std::string &out, std::int32_t n)
+{
+    appendMagnitude(out, magnitudeOf(n), true);
+}
+
 void AppendDecimal(std::string &out, std::int32_t n)
 {
     if (n < 0)

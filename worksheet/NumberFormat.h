@@ -13,6 +13,8 @@ std::string FormatSigned(std::int32_t n);
 void AppendSigned(std::string &out, std::int32_t n);
 // Plain decimal digits of n, without grouping (the exponents, the counter).
 void AppendDecimal(std::string &out, std::int32_t n);
+// The digits of |n| grouped by three, without a sign.
+void AppendMagnitude(std::string &out, std::int32_t n);
 
 std::string FormatSignedPower(std::int32_t a, std::int32_t n);
 

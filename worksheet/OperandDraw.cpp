@@ -51,7 +51,8 @@ void OperandDraw::mixed(std::span<std::int32_t> out)
 
 void QuestionKeys::clear()
 {
-    m_keys.clear();
+    m_slots.clear();
+    m_count = 0;
     m_seen = 0;
 }
 
@@ -60,13 +61,34 @@ void QuestionKeys::catchUp(const QuestionList &list)
     if (list.size() < m_seen)
         clear();
     for (; m_seen < list.size(); ++m_seen)
-        m_keys.insert(keyOf(list[m_seen]));
+        insert(keyOf(list[m_seen]));
 }
 
-void QuestionKeys::add(const Question &question)
+std::size_t QuestionKeys::slotOf(std::uint64_t key) const
 {
-    m_keys.insert(keyOf(question));
-    ++m_seen;
+    return static_cast<std::size_t>(key >> 7) & (m_slots.size() - 1);
+}
+
+bool QuestionKeys::insert(std::uint64_t key)
+{
+    if (2 * (m_count + 1) > m_slots.size()) {
+        std::vector<std::uint64_t> old(std::max<std::size_t>(1024, 2 * m_slots.size()), 0);
+        old.swap(m_slots);
+        m_count = 0;
+        for (std::uint64_t k : old) {
+            if (k != 0)
+                insert(k);
+        }
+    }
+    for (std::size_t slot = slotOf(key);; slot = (slot + 1) & (m_slots.size() - 1)) {
+        if (m_slots[slot] == key)
+            return false;
+        if (m_slots[slot] == 0) {
+            m_slots[slot] = key;
+            ++m_count;
+            return true;
+        }
+    }
 }
 
 std::uint64_t QuestionKeys::keyOf(const Question &question)
@@ -85,18 +107,19 @@ std::uint64_t QuestionKeys::keyOf(const Question &question)
         minus |= static_cast<std::uint64_t>(question.minus[i]) << i;
     }
     mix(minus | static_cast<std::uint64_t>(question.blank) << 8 | static_cast<std::uint64_t>(question.shape) << 16);
-    return h;
+    return h == 0 ? 1 : h;
 }
 
 bool DistinctDraws::accept(const Question &question, int attempt)
 {
     if (!m_keys)
         return true;
-    const bool repeated = m_keys->contains(question);
-    if (repeated && attempt + 1 < Tries)
-        return false;
-    m_shortage = m_shortage || repeated;
-    m_keys->add(question);
+    if (!m_keys->add(question)) {
+        if (attempt + 1 < Tries)
+            return false;
+        m_shortage = true; // the last try is kept even when it repeats
+    }
+    m_keys->kept();
     return true;
 }
 

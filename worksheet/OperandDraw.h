@@ -6,7 +6,7 @@
 
 #include <cstdint>
 #include <span>
-#include <unordered_set>
+#include <vector>
 
 namespace oxeln {
 
@@ -63,14 +63,21 @@ public:
     // Takes in the questions of the list not seen yet (those made while the
     // option was off), so that later drills avoid them too.
     void catchUp(const QuestionList &list);
-    bool contains(const Question &question) const { return m_keys.count(keyOf(question)) != 0; }
-    // Takes in a question about to join the list.
-    void add(const Question &question);
+    // Takes in a question drawn; false when an equal one was there already.
+    bool add(const Question &question) { return insert(keyOf(question)); }
+    // The question drawn joins the list: catchUp() will not take it in again.
+    void kept() { ++m_seen; }
 
     static std::uint64_t keyOf(const Question &question);
 
 private:
-    std::unordered_set<std::uint64_t> m_keys;
+    // Open addressing over a power-of-two table at most half full: a lookup
+    // reads one place of one array, nearly always, at any size.
+    std::size_t slotOf(std::uint64_t key) const;
+    bool insert(std::uint64_t key);
+
+    std::vector<std::uint64_t> m_slots; // 0: free (keyOf never gives 0)
+    std::size_t m_count = 0;
     std::size_t m_seen = 0; // questions of the list already taken in
 };
 
@@ -84,6 +91,8 @@ public:
     // keys null: repeats allowed, the first draw is always kept.
     explicit DistinctDraws(QuestionKeys *keys) : m_keys(keys) {}
 
+    // Whether repeats are looked for at all.
+    bool active() const { return m_keys != nullptr; }
     // Whether the question drawn at this attempt (0 first) is kept.
     bool accept(const Question &question, int attempt);
     bool shortage() const { return m_shortage; }

@@ -129,6 +129,8 @@ void Worksheet::makeLine(Drill drill, const DrillSettings &settings, DrillHost &
                           settings.options.compactAnswer ? 0 : settings.interlineCount};
     // Each question is drawn again while it repeats one already asked.
     const auto distinctDraw = [&distinct](auto drawOne, auto questionOf) {
+        if (!distinct.active())
+            return drawOne();
         for (int attempt = 0;; ++attempt) {
             auto drawn = drawOne();
             if (distinct.accept(questionOf(drawn), attempt))
