@@ -135,14 +135,8 @@ void AppendMissingTermLine(Drill drill, const MissingTermLine &line, std::string
 Question MissingTermQuestion(Drill drill, const MissingTerm &term, std::int32_t lineNumber, std::int32_t place,
                              Writing writing)
 {
-    Question q;
-    q.drill = drill;
-    q.writing = writing;
+    Question q = TwoNumberQuestion(drill, term.first, term.second, lineNumber, place, writing);
     q.blank = term.blank;
-    q.line = lineNumber;
-    q.place = place;
-    q.numbers[0] = term.first;
-    q.numbers[1] = term.second;
     return q;
 }
 
@@ -222,14 +216,7 @@ void AppendComparisonLine(const ComparisonLine &line, std::string_view prefix, c
 Question ComparisonQuestion(const Comparison &comparison, std::int32_t lineNumber, std::int32_t place,
                             Writing writing)
 {
-    Question q;
-    q.drill = Drill::Compare;
-    q.writing = writing;
-    q.line = lineNumber;
-    q.place = place;
-    q.numbers[0] = comparison.first;
-    q.numbers[1] = comparison.second;
-    return q;
+    return TwoNumberQuestion(Drill::Compare, comparison.first, comparison.second, lineNumber, place, writing);
 }
 
 std::vector<QuestionPart> ComparisonParts(const Question &question)

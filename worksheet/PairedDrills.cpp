@@ -154,23 +154,14 @@ std::int32_t HighestExponent(std::int32_t base)
 
 std::int32_t DrawExponent(RandomSource &random, std::int32_t base)
 {
-    std::int32_t e = 2;
-    const std::int32_t k = HighestExponent(base) - 1; // draws 2 .. highest
-    if (k >= 2)
-        e = 2 + static_cast<std::int32_t>(random.draw(static_cast<std::uint32_t>(k)));
-    const std::uint32_t r = random.draw(41);
-    if (r == 39)
-        e = 0;
-    else if (r == 40)
-        e = 1;
-    return e;
+    return DrawLimitedExponent(random, base, HighestExponent(0));
 }
 
 std::int32_t DrawLimitedExponent(RandomSource &random, std::int32_t base, std::int32_t largest)
 {
     const std::int32_t highest = std::min(HighestExponent(base), std::max<std::int32_t>(largest, 1));
-    std::int32_t e = highest;
-    if (highest > 2)
+    std::int32_t e = highest; // 2 when no draw is made
+    if (highest > 2) // draws 2 .. highest
         e = 2 + static_cast<std::int32_t>(random.draw(static_cast<std::uint32_t>(highest - 1)));
     const std::uint32_t r = random.draw(41);
     if (r == 39)
@@ -258,14 +249,7 @@ void AppendPairedLine(Drill drill, const PairedLine &line, std::string_view pref
 Question PairedQuestionOf(Drill drill, const PairedQuestion &pair, std::int32_t lineNumber, std::int32_t place,
                           Writing writing)
 {
-    Question question;
-    question.drill = drill;
-    question.writing = writing;
-    question.line = lineNumber;
-    question.place = place;
-    question.numbers[0] = pair.first;
-    question.numbers[1] = pair.second;
-    return question;
+    return TwoNumberQuestion(drill, pair.first, pair.second, lineNumber, place, writing);
 }
 
 void AppendPairedQuestions(Drill drill, const PairedLine &line, std::int32_t lineNumber, QuestionList &out,

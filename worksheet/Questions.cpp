@@ -28,6 +28,19 @@ PairedQuestion pairOf(const Question &question)
 
 } // namespace
 
+Question TwoNumberQuestion(Drill drill, std::int32_t first, std::int32_t second, std::int32_t line,
+                           std::int32_t place, Writing writing)
+{
+    Question question;
+    question.drill = drill;
+    question.writing = writing;
+    question.line = line;
+    question.place = place;
+    question.numbers[0] = first;
+    question.numbers[1] = second;
+    return question;
+}
+
 std::vector<QuestionPart> Question::parts() const
 {
     switch (drill) {

@@ -89,6 +89,10 @@ struct Question
     bool operator==(const Question &) const = default;
 };
 
+// A question of two numbers at its place on its line.
+Question TwoNumberQuestion(Drill drill, std::int32_t first, std::int32_t second, std::int32_t line,
+                           std::int32_t place, Writing writing);
+
 // The questions of a worksheet, in order, a thousand drills' worth kept for
 // as long as the window shows them: a question of two numbers (all but the
 // chains and the order of operations) takes 16 bytes instead of a
