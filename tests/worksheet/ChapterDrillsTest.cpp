@@ -240,3 +240,51 @@ TEST(DrillFrameOptions, CompactKeyRepeatsAndTheNotice)
     EXPECT_EQ(seen.size(), chained.questions().size() - repeatsInFirst); // 96 of the 121 pairs
     EXPECT_TRUE(wide.notices.empty());
 }
+
+TEST(WritingModes, WidestQuestionsAtMaxValue999KeepTheirColumns)
+{
+    // With a smallest value, operands reach 999; a dividend 998 001 + 998.
+    const PairedLine operands{{{-999, -999}, {-999, 999}, {999, -999}, {1, 1}}};
+    const PairedLine divisions{{{-998'999, -999}, {998'001, -999}, {-998'001, 999}, {1, 1}}};
+    const MissingTermLine product{{{-999, -999, 1}, {-999, -999, 0}, {-999, 999, 1}, {1, 1, 0}}};
+    const MissingTermLine quotient{{{-998'001, -999, 1}, {-998'001, -999, 0}, {998'001, 999, 1}, {1, 1, 0}}};
+    const ComparisonLine compared{{{-999, -999}, {-999, 999}, {999, -999}, {1, 1}, {1, 1}}};
+    for (Writing w : {Writing::Parentheses, Writing::Negatives, Writing::Simplified}) {
+        std::vector<std::pair<std::string, std::size_t>> lines; // markup, column
+        for (Drill d : {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Divide}) {
+            Lines l = paired(d, d == Drill::Divide ? divisions : operands, w);
+            lines.push_back({l.subject, 26});
+            lines.push_back({l.answer, 26});
+        }
+        for (Drill d : {Drill::MissingMult, Drill::MissingDivide}) {
+            Lines l;
+            AppendMissingTermLine(d, d == Drill::MissingMult ? product : quotient, "01/", LineStyle{w, 1, 1}, l.subject,
+                                  &l.answer);
+            lines.push_back({l.subject, 26});
+            lines.push_back({l.answer, 26});
+        }
+        Lines c;
+        AppendComparisonLine(compared, "01/", LineStyle{w, 1, 1}, c.subject, &c.answer);
+        lines.push_back({c.subject, 19});
+        lines.push_back({c.answer, 19});
+        for (const auto &[markup, column] : lines) {
+            // Cells 2 to 4 start a column apart, each after a space.
+            std::size_t at = 3;
+            for (int cell = 1; cell <= 3; ++cell) {
+                for (std::size_t room = 0; room < column;) {
+                    if (markup.compare(at, 4, "<lt>") == 0) {
+                        at += 4;
+                        ++room;
+                    } else if (markup[at] == '<') {
+                        at = markup.find('>', at) + 1;
+                    } else {
+                        ++at;
+                        ++room;
+                    }
+                }
+                EXPECT_EQ(markup[at - 1], ' ') << markup;
+                EXPECT_NE(markup[at], ' ') << markup;
+            }
+        }
+    }
+}
