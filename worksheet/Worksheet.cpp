@@ -65,6 +65,7 @@ void Worksheet::MetDebut(DrillHost &host)
         appendThreeDigits(code, b);
         m_referenceCode = std::move(code);
         m_subject = header(m_referenceCode, " - <b>", host);
+        m_titles = {host.title(1), host.title(2), host.title(3)};
         m_questions.clear();
         m_keys.clear();
         m_subjectRtf.restart();

@@ -8,6 +8,7 @@
 #include "Questions.h"
 #include "RandomSource.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -48,6 +49,8 @@ public:
     // The questions drawn since the subject document was last started, in
     // order. "RAZ" keeps them, as it keeps the documents.
     const QuestionList &questions() const { return m_questions; }
+    // The title lines the subject's header was written with, as typed.
+    const std::array<std::string, 3> &titles() const { return m_titles; }
 
     // Starts a new subject and/or answer document for each view holding at
     // most one line.
@@ -88,6 +91,7 @@ private:
     QuestionList m_questions;
     // Filled only once a drill asks for no repeats.
     QuestionKeys m_keys;
+    std::array<std::string, 3> m_titles;
 };
 
 } // namespace oxeln
