@@ -3,7 +3,9 @@
 #include "Cp1252.h"
 #include "DefaultTitles.h"
 #include "FileCommit.h"
+#include "GiftQuiz.h"
 #include "MarkupToRtf.h"
+#include "StudentPage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -167,6 +169,14 @@ std::vector<OutputFormat> standardFormats()
          [](const std::string &markup, Document) { return std::optional<std::string>(markup); }},
         {"rtf", "RTF, tel que les vues le re\xC3\xA7oivent (par d\xC3\xA9" "faut)",
          [](const std::string &markup, Document) { return std::optional<std::string>(MarkupToRtf(markup)); }},
+        {"html", "page que les \xC3\xA9l\xC3\xA8ves remplissent \xC3\xA0 l'\xC3\xA9" "cran et qui se corrige (UTF-8, sans _Cor)",
+         nullptr, [](const ComposedWorksheet &sheet) {
+             return StudentPageHtml({sheet.referenceCode, sheet.titles, sheet.questions});
+         }},
+        {"gift", "questionnaire Moodle au format GIFT, r\xC3\xA9ponses comprises (UTF-8, sans _Cor)",
+         nullptr, [](const ComposedWorksheet &sheet) {
+             return GiftQuiz({sheet.referenceCode, sheet.titles, sheet.questions});
+         }},
     };
 }
 
@@ -316,7 +326,8 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "la valeur est toujours l'argument suivant, m\xC3\xAAme s'il commence par \xC2\xAB - \xC2\xBB) :\n"
         "  --out CHEMIN      fichier du sujet (obligatoire) ; le corrig\xC3\xA9 va dans CHEMIN sans son\n"
         "                    extension + \xC2\xAB _Cor \xC2\xBB + l'extension (fiche.rtf -> fiche_Cor.rtf).\n"
-        "                    Les deux fichiers sont toujours \xC3\xA9" "crits, m\xC3\xAAme vides.\n"
+        "                    Les deux fichiers sont toujours \xC3\xA9" "crits, m\xC3\xAAme vides ; html et gift\n"
+        "                    font un seul fichier, qui porte sa correction.\n"
         "  --versions N      N fiches (1 \xC3\xA0 26) faites des m\xC3\xAAmes exercices et r\xC3\xA9glages, chacune\n"
         "                    de son propre tirage, pour que deux voisins n'aient pas la m\xC3\xAAme : CHEMIN\n"
         "                    avec \xC2\xAB -A \xC2\xBB, \xC2\xAB -B \xC2\xBB... avant l'extension (fiche-A.pdf,\n"
@@ -402,6 +413,10 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
     std::vector<PendingFile> files;
     for (std::size_t version = 0; version < sheets.size(); ++version) {
         const std::string subjectPath = versionPath(options.outPath, int(version), int(sheets.size()));
+        if (format->renderSheet) {
+            files.push_back({subjectPath, format->renderSheet(sheets[version])});
+            continue;
+        }
         const std::string answerPath = answerPathFor(subjectPath);
         for (const auto &[path, markup, which] :
              {std::tuple{&subjectPath, &sheets[version].subject, Document::Subject},

@@ -17,14 +17,22 @@ enum class Document { Subject, Answer };
 // cannot be made.
 using DocumentRenderer = std::function<std::optional<std::string>(const std::string &markup, Document which)>;
 
+// The whole worksheet (its drawn questions and header) in a format's bytes:
+// one file that holds its own correction.
+using SheetRenderer = std::function<std::string(const ComposedWorksheet &sheet)>;
+
 struct OutputFormat
 {
     std::string name;        // value of --format
     std::string description; // one line for --help
     DocumentRenderer render;
+    // When set, the format is made from the worksheet instead of its two
+    // documents: one file per version, no answer key beside it.
+    SheetRenderer renderSheet = nullptr;
 };
 
-// "markup" (the raw documents) and "rtf" (their conversion). Other formats
+// "markup" (the raw documents), "rtf" (their conversion), "html" (the
+// pupils' self-correcting page) and "gift" (the Moodle quiz). Other formats
 // are added by the caller, before parsing, to the list it hands over.
 std::vector<OutputFormat> standardFormats();
 

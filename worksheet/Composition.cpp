@@ -68,7 +68,8 @@ ComposedWorksheet composeWorksheet(const ComposeOptions &options)
             worksheet.resetCounter(host);
         }
     }
-    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer(), host.notice()};
+    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer(), host.notice(), worksheet.titles(),
+            worksheet.questions()};
 }
 
 std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)

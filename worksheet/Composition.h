@@ -38,7 +38,8 @@ struct ComposeOptions
     ComposeOptions();
 };
 
-// Both documents in the worksheet markup, as the run left them.
+// Both documents in the worksheet markup, as the run left them, with the
+// questions drawn on the last subject and the titles of its header.
 struct ComposedWorksheet
 {
     std::string referenceCode; // empty when no worksheet was started
@@ -47,6 +48,8 @@ struct ComposedWorksheet
     // The first notice a drill gave (Windows-1252): "sans doublon" found too
     // few different questions. Empty when none.
     std::string notice;
+    std::array<std::string, 3> titles;
+    QuestionList questions;
 };
 
 // Runs the clicks on one worksheet with two stand-in views.

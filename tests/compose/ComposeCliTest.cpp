@@ -1,6 +1,8 @@
 // The built oxeln-compose binary, run end to end in a scratch folder.
 #include "Composer.h"
+#include "GiftQuiz.h"
 #include "MarkupToRtf.h"
+#include "StudentPage.h"
 
 #include <gtest/gtest.h>
 
@@ -196,6 +198,38 @@ TEST_F(ComposeCli, VersionsAreWholeWorksheetsOfTheirOwn)
     ASSERT_EQ(one.exitCode, 0) << one.err;
     EXPECT_EQ(one.out, r.out.substr(0, 12));
     EXPECT_EQ(readFile(out), readFile(m_dir / "fiche-A.rtf"));
+}
+
+// The pupils' page and the Moodle quiz: one file per version, made from
+// that version's questions and titles, no answer key beside it, all or none.
+TEST_F(ComposeCli, PupilFormatsWriteOneFilePerVersion)
+{
+    const std::vector<std::string> drills = {"--seed", "11", "--lines", "2", "--title1", "Classe de 5\xC3\xA8me", ":", "S2"};
+    for (const std::string format : {"html", "gift"}) {
+        SCOPED_TRACE(format);
+        std::vector<std::string> args = drills;
+        args.insert(args.end(), {"--versions", "2", "--format", format, "--out", (m_dir / ("fiche." + format)).string()});
+        const RunResult r = run(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(files(), (std::vector<std::string>{"fiche-A." + format, "fiche-B." + format}));
+        compose::ComposeOptions options = compose::parseArguments(args, compose::standardFormats()).options;
+        for (int version = 0; version < 2; ++version) {
+            options.seed = compose::versionSeed(11, version, 0);
+            const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
+            const PupilSheet pupils{sheet.referenceCode, sheet.titles, sheet.questions};
+            EXPECT_EQ(sheet.titles[0], "Classe de 5\xE8me");
+            EXPECT_EQ(readFile(m_dir / (std::string("fiche-") + char('A' + version) + "." + format)),
+                      format == "html" ? StudentPageHtml(pupils) : GiftQuiz(pupils));
+        }
+        for (const std::string &name : files())
+            fs::remove(m_dir / name);
+    }
+    // Version B cannot be created: A is not kept.
+    fs::create_directory(m_dir / "quiz-B.gift");
+    const RunResult blocked = run({"--versions", "2", "--format", "gift", "--out", (m_dir / "quiz.gift").string(), "+"});
+    EXPECT_EQ(blocked.exitCode, 1);
+    EXPECT_EQ(blocked.err, "Impossible de cr\xC3\xA9" "er le fichier " + (m_dir / "quiz-B.gift").string() + "\n");
+    EXPECT_EQ(files(), std::vector<std::string>{});
 }
 
 // A full disk, a file size limit, a device that takes nothing: exit 1 with
