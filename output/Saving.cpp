@@ -1,11 +1,16 @@
 #include "Saving.h"
 
 #include "DocumentExport.h"
+#include "GiftQuiz.h"
 #include "RtfCodePage.h"
+#include "StudentPage.h"
+#include "ViewDocument.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+
+#include <optional>
 
 namespace oxeln {
 
@@ -15,6 +20,18 @@ namespace {
 qsizetype fileNameStart(const QString &path)
 {
     return path.lastIndexOf(QLatin1Char('/')) + 1;
+}
+
+// The pupils' page or the Moodle quiz for a name of theirs; nothing for any
+// other name.
+std::optional<std::string> pupilFileBytes(const QString &path, const PupilSheet &drawn)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm"))
+        return StudentPageHtml(drawn);
+    if (suffix == QLatin1String("gift"))
+        return GiftQuiz(drawn);
+    return std::nullopt;
 }
 
 } // namespace
@@ -48,7 +65,8 @@ QString AnswerFileName(const QString &subjectFileName)
 QStringList SaveFileTypes()
 {
     return {QStringLiteral("Tous les fichiers (*)"), QStringLiteral("Document PDF (*.pdf)"),
-            QStringLiteral("Document OpenDocument (*.odt)")};
+            QStringLiteral("Document OpenDocument (*.odt)"), QStringLiteral("Page pour les élèves (*.html)"),
+            QStringLiteral("Questionnaire Moodle (*.gift)")};
 }
 
 QString PathForFileType(const QString &chosenPath, const QString &fileType)
@@ -57,7 +75,8 @@ QString PathForFileType(const QString &chosenPath, const QString &fileType)
     const qsizetype type = types.indexOf(fileType);
     if (type <= 0 || chosenPath.indexOf(QLatin1Char('.'), fileNameStart(chosenPath)) >= 0)
         return chosenPath;
-    return chosenPath + (type == 1 ? QStringLiteral(".pdf") : QStringLiteral(".odt"));
+    static const char *const extensions[] = {"", ".pdf", ".odt", ".html", ".gift"};
+    return chosenPath + QLatin1String(extensions[type]);
 }
 
 QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString &proposedName)
@@ -79,7 +98,8 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
 }
 
 void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
-                   const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose)
+                   const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose,
+                   const PupilSheet *drawn)
 {
     const QString chosen = choose(parent, initialDir, ProposedFileName(referenceCode));
     if (chosen.isEmpty())
@@ -87,6 +107,12 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
     // The dialog leaves the process in the folder the user browsed to.
     const QString subjectFile = QFileInfo(SubjectFileName(chosen)).absoluteFilePath();
     QDir::setCurrent(QFileInfo(subjectFile).absolutePath());
+
+    // One file that holds its own correction: no "_Cor" beside it.
+    if (const std::optional<std::string> bytes = drawn ? pupilFileBytes(subjectFile, *drawn) : std::nullopt) {
+        WriteFileBytes(subjectFile, QByteArray::fromStdString(*bytes));
+        return;
+    }
 
     WriteWorksheetFile(subjectFile, subject, sourceDpi, QStringLiteral("Sujet"));
     WriteWorksheetFile(AnswerFileName(subjectFile), answer, sourceDpi, QStringLiteral("Corrigé"));

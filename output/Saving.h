@@ -11,6 +11,8 @@ class QWidget;
 
 namespace oxeln {
 
+struct PupilSheet;
+
 // The name the save dialog proposes: the reference code (Windows-1252) with
 // its first "Ref " replaced by "Ent_Rel", then ".rtf".
 // "Ref 042_917" gives "Ent_Rel042_917.rtf"; no code yet gives ".rtf".
@@ -26,8 +28,9 @@ QString SubjectFileName(const QString &chosenPath);
 QString AnswerFileName(const QString &subjectFileName);
 
 // The file types of the save dialog, the first one chosen at the start.
-// "Tous les fichiers (*)" leaves the name as typed; with one of the other
-// two, a name without extension takes that type's.
+// "Tous les fichiers (*)" leaves the name as typed; with one of the others,
+// a name without extension takes that type's: PDF, OpenDocument, then the
+// pupils' page (".html") and the Moodle quiz (".gift").
 QStringList SaveFileTypes();
 // The chosen path as the chosen file type completes it.
 QString PathForFileType(const QString &chosenPath, const QString &fileType);
@@ -49,9 +52,11 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
 // "Corrigé", OpenDocument, text or RTF); sourceDpi is the views'
 // resolution. Afterwards the current directory is the chosen file's folder.
 // Throws WriteWorksheetFile's AppError; a subject that fails writes no
-// answer file.
+// answer file. A name ending in ".html" (or ".htm") or ".gift" gets instead
+// the one file of the pupils' page or the Moodle quiz, made from drawn (the
+// questions as drawn: hand edits of the views do not reach it), when given.
 void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
                    const std::string &referenceCode, const QString &initialDir,
-                   const SaveChooser &choose = RunSaveDialog);
+                   const SaveChooser &choose = RunSaveDialog, const PupilSheet *drawn = nullptr);
 
 } // namespace oxeln

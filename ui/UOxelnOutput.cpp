@@ -6,6 +6,7 @@
 #include "ErrorBox.h"
 #include "PreviewPanel.h"
 #include "Printing.h"
+#include "PupilSheet.h"
 #include "RichTextView.h"
 #include "Saving.h"
 #include "SpinEdit.h"
@@ -42,7 +43,11 @@ void TForm1::btnApercuClick()
 void TForm1::btnEnregistreClick()
 {
     reportingErrors(this, [this] {
+        // The pupils' page and the Moodle quiz are made from the questions as
+        // drawn, not from the views.
+        const oxeln::PupilSheet drawn{m_worksheet.referenceCode(), m_worksheet.titles(), m_worksheet.questions()};
         oxeln::SaveWorksheet(this, *RxE1->document(), *RxE2->document(), RxE1->logicalDpiX(),
-                             m_worksheet.referenceCode(), SaveDialog1->property("InitialDir").toString());
+                             m_worksheet.referenceCode(), SaveDialog1->property("InitialDir").toString(),
+                             oxeln::RunSaveDialog, &drawn);
     });
 }

@@ -1,9 +1,13 @@
 // Saving both views as files named after the chosen name.
 #include "AppError.h"
+#include "Composition.h"
 #include "DocumentExport.h"
+#include "GiftQuiz.h"
+#include "MarkupToRtf.h"
 #include "OutputTestSupport.h"
 #include "RichTextView.h"
 #include "Saving.h"
+#include "StudentPage.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -89,6 +93,7 @@ private slots:
     void realDialog();
     void realDialogFileType();
     void pdfFilesHoldTheViews();
+    void pupilFilesComeFromTheDrawnQuestions();
     void libreOfficeReadsTheSameText();
     void libreOfficeReadsTheOdtFiles();
 
@@ -180,6 +185,8 @@ void SavingTest::fileTypeGivesTheExtension_data()
     QTest::newRow("pdf") << "/d/fiche" << 1 << "/d/fiche.pdf";
     QTest::newRow("odt") << "/d/cours.2/fiche" << 2 << "/d/cours.2/fiche.odt";
     QTest::newRow("typed extension wins") << "/d/fiche.rtf" << 1 << "/d/fiche.rtf";
+    QTest::newRow("pupils' page") << "/d/fiche" << 3 << "/d/fiche.html";
+    QTest::newRow("Moodle quiz") << "/d/fiche" << 4 << "/d/fiche.gift";
 }
 
 void SavingTest::fileTypeGivesTheExtension()
@@ -188,7 +195,9 @@ void SavingTest::fileTypeGivesTheExtension()
     QFETCH(int, type);
     QFETCH(QString, path);
     QCOMPARE(SaveFileTypes(), QStringList({QStringLiteral("Tous les fichiers (*)"), QStringLiteral("Document PDF (*.pdf)"),
-                                           QStringLiteral("Document OpenDocument (*.odt)")}));
+                                           QStringLiteral("Document OpenDocument (*.odt)"),
+                                           QStringLiteral("Page pour les élèves (*.html)"),
+                                           QStringLiteral("Questionnaire Moodle (*.gift)")}));
     QCOMPARE(PathForFileType(chosen, SaveFileTypes().at(type)), path);
 }
 
@@ -383,7 +392,7 @@ void SavingTest::realDialogFileType()
     WhenModal<QFileDialog>(&scope, [&](QFileDialog *dialog) {
         auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
-        if (!name || !types || types->count() != 3 || types->currentIndex() != 0) {
+        if (!name || !types || types->count() != SaveFileTypes().size() || types->currentIndex() != 0) {
             dialog->reject();
             return;
         }
@@ -399,6 +408,30 @@ void SavingTest::realDialogFileType()
     QCOMPARE(renamed, QStringLiteral("Ent_Rel042_917.pdf"));
     QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche.pdf"))).startsWith("%PDF-"));
     QVERIFY(contentOf(m_dir->filePath(QStringLiteral("fiche_Cor.pdf"))).startsWith("%PDF-"));
+}
+
+// The page and the quiz: one file each, made from the questions as drawn,
+// whatever the views were edited into.
+void SavingTest::pupilFilesComeFromTheDrawnQuestions()
+{
+    compose::ComposeOptions options;
+    options.seed = 19;
+    options.lineCount = 3;
+    options.steps = {{Drill::Plus}, {Drill::Divide}};
+    const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
+    const PupilSheet drawn{sheet.referenceCode, sheet.titles, sheet.questions};
+    m_subject->SetRtfText(QByteArray::fromStdString(MarkupToRtf(sheet.subject)));
+    QTextCursor edit(m_subject->document());
+    edit.insertText(QStringLiteral("Retouche à la main"));
+    for (const auto &[name, bytes] : {std::pair{QStringLiteral("eleves.html"), StudentPageHtml(drawn)},
+                                      std::pair{QStringLiteral("quiz.gift"), GiftQuiz(drawn)}}) {
+        SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                      sheet.referenceCode, m_dir->path(), choose(m_dir->filePath(name)), &drawn);
+        QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(contentOf(m_dir->filePath(name)), QByteArray::fromStdString(bytes));
+        QVERIFY(!bytes.empty() && bytes.find("Retouche") == std::string::npos);
+        QVERIFY(QFile::remove(m_dir->filePath(name)));
+    }
 }
 
 void SavingTest::pdfFilesHoldTheViews()
