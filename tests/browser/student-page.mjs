@@ -121,6 +121,13 @@ try {
     check(JSON.stringify(hashes) === JSON.stringify(['811c9dc5', 'e40c292c', 'bf9cf968', '24045935']),
           'hashes ' + JSON.stringify(hashes));
 
+    // Exponents are raised, as on the subject.
+    const raised = await page.locator('.enonce sup').first().evaluate((sup) => {
+        const middle = (e) => { const r = e.getBoundingClientRect(); return (r.top + r.bottom) / 2; };
+        return middle(sup) < middle(sup.previousElementSibling) - 5;
+    });
+    check(raised, 'an exponent is not raised');
+
     // The pad writes at the caret and leaves the focus in the field.
     const first = page.locator('input.rep').first();
     await first.fill('25');
