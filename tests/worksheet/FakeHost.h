@@ -136,4 +136,13 @@ inline std::uint32_t findSeed(const std::function<bool(RandomSource &)> &predica
     return 0xFFFFFFFFu;
 }
 
+// How many times piece occurs in text, overlaps counted.
+inline std::size_t occurrences(const std::string &text, const std::string &piece)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
+        ++count;
+    return count;
+}
+
 } // namespace oxeln::test

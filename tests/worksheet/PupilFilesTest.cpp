@@ -11,18 +11,7 @@
 
 using namespace oxeln;
 using oxeln::test::FakeHost;
-
-namespace {
-
-std::size_t occurrences(const std::string &text, const std::string &piece)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
-}
-
-} // namespace
+using oxeln::test::occurrences;
 
 // The page's script checks the same vectors (tests/browser/student-page.mjs).
 TEST(AnswerMask, HashVectorsSharedWithThePage)

@@ -10,6 +10,7 @@
 using namespace oxeln;
 using oxeln::test::FakeHost;
 using oxeln::test::findSeed;
+using oxeln::test::occurrences;
 
 namespace {
 
@@ -21,14 +22,6 @@ const std::string AnswerHeader42917 =
 std::uint32_t seedFor42And917()
 {
     return findSeed([](RandomSource &r) { return r.draw(1000) == 42 && r.draw(1000) == 917; });
-}
-
-std::size_t occurrences(const std::string &text, const std::string &piece)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1))
-        ++count;
-    return count;
 }
 
 } // namespace
