@@ -156,9 +156,10 @@
     });
     pad.addEventListener('click', (event) => {
         const button = event.target.closest('button[data-signe]');
-        if (!button || !lastField)
+        const active = document.activeElement;
+        const field = active && active.tagName === 'INPUT' && active.classList.contains('rep') ? active : lastField;
+        if (!button || !field)
             return;
-        const field = lastField;
         field.focus();
         const start = field.selectionStart ?? field.value.length;
         const end = field.selectionEnd ?? start;
