@@ -29,6 +29,8 @@ void appendText(std::string &out, std::string_view cp1252)
 void appendParts(std::string &out, const std::vector<QuestionPart> &parts)
 {
     for (const QuestionPart &part : parts) {
+        if (part.text.empty())
+            continue;
         if (part.kind == Kind::Exponent) {
             out += "<sup>";
             appendText(out, part.text);
@@ -75,8 +77,15 @@ void appendQuestion(std::string &out, int number, const Question &question, std:
     if (blank == before.end()) {
         before.push_back({Kind::Operator, " = "});
     } else {
-        after.assign(blank + 1, before.end());
+        // The field takes the place of the dots; the blanks around them stay.
+        const std::string &dots = blank->text;
+        const std::size_t first = std::min(dots.find_first_not_of(' '), dots.size());
+        const std::size_t last = dots.find_last_not_of(' ') + 1;
+        after.push_back({Kind::Operator, dots.substr(std::max(last, first))});
+        after.insert(after.end(), blank + 1, before.end());
+        const std::string lead = dots.substr(0, first);
         before.erase(blank, before.end());
+        before.push_back({Kind::Operator, lead});
     }
     std::size_t length = 0;
     for (const auto *parts : {&before, &after})
