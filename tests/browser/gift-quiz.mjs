@@ -1,10 +1,12 @@
 // The Moodle quizzes of 208 worksheets (8 seeds, 26 versions each, every
-// drill the composer knows) read by an independent GIFT parser: every
+// drill the composer knows, in each of its ways of writing numbers) read by
+// an independent GIFT parser: every
 // question parses, is named after its sheet, reads as the subject writes
 // it, and its answer and feedback are the answer key's.
 import { parse } from 'gift-pegjs';
 import { check } from './lib/browser.mjs';
 import { compose, keyAnswers, knownDrills, valueOf } from './lib/compose.mjs';
+import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -13,6 +15,8 @@ const composer = process.argv[2];
 const started = Date.now();
 const drills = knownDrills(composer);
 check(drills.length >= 7, 'too few drills: ' + drills.join(' '));
+const help = spawnSync(composer, ['--help'], { encoding: 'utf8' }).stdout;
+const writings = help.includes('--ecriture') ? ['parentheses', 'negatifs', 'simplifiee'] : [];
 const dir = mkdtempSync(join(tmpdir(), 'oxeln-gift-'));
 const html = (text) => text.replace(/&lt;/g, '<').replace(/&gt;/g, '>').replace(/&quot;/g, '"').replace(/&amp;/g, '&');
 const letters = 'ABCDEFGHIJKLMNOPQRSTUVWXYZ';
@@ -24,6 +28,8 @@ try {
     for (let seed = 1; seed <= 8; ++seed) {
         const common = ['--seed', String(seed * 7919), '--versions', '26', '--lines', String(1 + seed % 3),
                         '--max', seed % 2 ? '999' : '100', ...drills];
+        if (writings.length)
+            common.push('--ecriture', writings[seed % writings.length]);
         const refs = compose(composer, ['--format', 'gift', '--out', join(dir, 'quiz.gift'), ...common]);
         check(JSON.stringify(compose(composer, ['--format', 'markup', '--out', join(dir, 'key'), ...common])) === JSON.stringify(refs),
               'the markup run drew other sheets');
@@ -72,7 +78,7 @@ try {
     check(sheets === 208, `${sheets} sheets`);
     check(kinds.has('Numerical') && kinds.has('Short'), 'no numerical or no short-answer question: ' + [...kinds]);
     console.log(`${sheets} questionnaires, ${questions} questions (${[...kinds].join(', ')}), `
-                + `exercices ${drills.join(' ')}, en ${((Date.now() - started) / 1000).toFixed(1)} s`);
+                + `exercices ${drills.join(' ')}, écritures ${writings.join(' ') || 'parentheses'}, en ${((Date.now() - started) / 1000).toFixed(1)} s`);
 } finally {
     rmSync(dir, { recursive: true, force: true });
 }

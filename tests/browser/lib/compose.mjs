@@ -21,10 +21,11 @@ export function knownDrills(binary) {
 }
 
 // The highlighted texts of an answer key in the markup (Windows-1252), in
-// order: "(-11)", "(/)", "<".
+// order, as the key shows them: "(-11)", "(/)", "<" (which the markup
+// writes as the tag "<lt>", every "<" opening a tag).
 export function keyAnswers(markupFile) {
     const markup = readFileSync(markupFile, 'latin1');
-    return Array.from(markup.matchAll(/<cf=jaune>(.*?)<cf=auto>/g), (m) => m[1]);
+    return Array.from(markup.matchAll(/<cf=jaune>(.*?)<cf=auto>/g), (m) => m[1].replace(/<lt>/gi, '<'));
 }
 
 // An answer of the key as a value: a BigInt, '/' or a sign.
