@@ -5,6 +5,7 @@
 // tablet, and with the keyboard alone. No request may leave the page.
 import { launch, recordRequests, check } from './lib/browser.mjs';
 import { compose, keyAnswers, knownDrills, valueOf } from './lib/compose.mjs';
+import { spawnSync } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
@@ -13,11 +14,15 @@ const [composer, screenshot] = process.argv.slice(2);
 const started = Date.now();
 const dir = mkdtempSync(join(tmpdir(), 'oxeln-page-'));
 const drills = knownDrills(composer);
-const args = ['--seed', '4242', '--lines', '2', '--max', '999', ...drills];
-const [ref] = compose(composer, ['--format', 'html', '--out', join(dir, 'fiche.html'), ...args]);
-compose(composer, ['--format', 'markup', '--out', join(dir, 'key'), ...args]);
-const key = keyAnswers(join(dir, 'key_Cor'));
-const url = 'file://' + join(dir, 'fiche.html');
+// A page and its answer key from the same draw.
+function makeSheet(name, extra) {
+    const args = ['--seed', '4242', '--lines', '2', '--max', '999', ...extra, ...drills];
+    const [ref] = compose(composer, ['--format', 'html', '--out', join(dir, name + '.html'), ...args]);
+    compose(composer, ['--format', 'markup', '--out', join(dir, name), ...args]);
+    return { ref, url: 'file://' + join(dir, name + '.html'), key: keyAnswers(join(dir, name + '_Cor')) };
+}
+let { ref, url, key } = makeSheet('fiche', []);
+const writes = spawnSync(composer, ['--help'], { encoding: 'utf8' }).stdout.includes('--ecriture');
 const padName = { '−': 'moins', '+': 'plus', '(': 'parenthèse ouvrante', ')': 'parenthèse fermante', '/': 'barre oblique' };
 
 // Right answers in turn in each form a teacher accepts; the odd ones typed
@@ -88,7 +93,7 @@ async function pupilAnswers(page, where) {
 const browser = await launch();
 try {
     check(key.length > 20, `only ${key.length} answers in the key`);
-    const source = readFileSync(join(dir, 'fiche.html'), 'utf8').replace(/<script>[^]*<\/script>/, '');
+    const source = readFileSync(url.slice('file://'.length), 'utf8').replace(/<script>[^]*<\/script>/, '');
     const page = await browser.context.newPage();
     const requests = recordRequests(page);
     await page.setViewportSize({ width: 1280, height: 900 });
@@ -148,7 +153,18 @@ try {
     check(!(await page.getByRole('status').isVisible()), 'the score stayed after Recommencer');
     check(requests.foreign(url).length === 0, 'requests: ' + JSON.stringify(requests.foreign(url)));
 
-    // A 768-px tablet: nothing wider than the screen, the pad in reach.
+    // Missing terms: the field at the dots; comparisons: a choice of signs.
+    if (drills.includes('?+'))
+        check(await page.locator('.enonce').evaluateAll((es) => es.some((e) => e.querySelector('.rep').nextElementSibling)),
+              'no field stands at the dots');
+    if (drills.includes('<'))
+        check(JSON.stringify(await page.locator('select.rep').first().evaluate((s) => [...s.options].map((o) => o.value)))
+              === JSON.stringify(['', '<', '>', '=']), 'no choice of "<", ">", "="');
+
+    // A 768-px tablet, on a sheet written without brackets when the composer
+    // can: nothing wider than the screen, the pad in reach.
+    if (writes)
+        ({ ref, url, key } = makeSheet('tablette', ['--ecriture', 'simplifiee']));
     const tablet = await browser.context.newPage();
     const tabletRequests = recordRequests(tablet);
     await tablet.setViewportSize({ width: 768, height: 1024 });
