@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace oxeln::compose {
+namespace oxeln {
 
 struct PendingFile
 {
@@ -34,4 +34,4 @@ struct CommitFailure
 // the file they point to is replaced, and keeps its permissions.
 std::optional<CommitFailure> commitFiles(const std::vector<PendingFile> &files);
 
-} // namespace oxeln::compose
+} // namespace oxeln

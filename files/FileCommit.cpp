@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace oxeln::compose {
+namespace oxeln {
 
 namespace {
 
@@ -190,4 +190,4 @@ std::optional<CommitFailure> commitFiles(const std::vector<PendingFile> &files)
     return Commit(files).run();
 }
 
-} // namespace oxeln::compose
+} // namespace oxeln
