@@ -8,7 +8,6 @@
 #include "StudentPage.h"
 
 #include <algorithm>
-#include <cstring>
 #include <ostream>
 #include <tuple>
 
@@ -430,11 +429,7 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
         }
     }
     if (const std::optional<CommitFailure> failure = commitFiles(files)) {
-        if (failure->kind == CommitFailure::Kind::Create)
-            err << "Impossible de cr\xC3\xA9" "er le fichier " << failure->path << "\n";
-        else
-            err << "Erreur \xC3\xA0 l'enregistrement du flux : " << failure->path << " ("
-                << std::strerror(failure->error) << ")\n";
+        err << describeFailure(*failure) << "\n";
         return 1;
     }
     for (const ComposedWorksheet &sheet : sheets)

@@ -1,10 +1,13 @@
 #include "DocumentExport.h"
 
+#include "AppError.h"
+#include "FileCommit.h"
 #include "OdtWriter.h"
 #include "Printing.h"
 #include "ViewDocument.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -68,21 +71,36 @@ QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QStrin
     return OdtBytes(document, sourceDpi, title, ProducerName(), OdtPageLayout());
 }
 
-void WriteWorksheetFile(const QString &path, const QTextDocument &document, qreal sourceDpi,
-                        const QString &title)
+QByteArray WorksheetFileBytes(const QString &path, const QTextDocument &document, qreal sourceDpi,
+                              const QString &title)
 {
     switch (FileFormatOf(path)) {
     case FileFormat::Pdf:
-        WriteFileBytes(path, PdfBytes(document, sourceDpi, title));
-        break;
+        return PdfBytes(document, sourceDpi, title);
     case FileFormat::Odt:
-        WriteFileBytes(path, OdtBytes(document, sourceDpi, title));
-        break;
+        return OdtBytes(document, sourceDpi, title);
     case FileFormat::Rtf:
     case FileFormat::Text:
-        WriteDocumentFile(path, document, sourceDpi);
         break;
     }
+    return DocumentFileBytes(path, document, sourceDpi);
+}
+
+void WriteWorksheetFiles(const QList<WorksheetFile> &files)
+{
+    FileBatch batch;
+    std::optional<CommitFailure> failure;
+    for (const WorksheetFile &file : files) {
+        const QByteArray bytes = file.bytes();
+        failure = batch.add(QFile::encodeName(file.path).toStdString(),
+                            std::string_view(bytes.constData(), size_t(bytes.size())));
+        if (failure)
+            break;
+    }
+    if (!failure)
+        failure = batch.commit();
+    if (failure)
+        throw AppError(QString::fromUtf8(describeFailure(*failure)));
 }
 
 } // namespace oxeln

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QPageLayout>
 #include <QString>
+
+#include <functional>
 
 class QTextDocument;
 
@@ -46,11 +49,24 @@ QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QStrin
 // The same as an OpenDocument text file on OdtPageLayout's pages.
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
-// Writes the document to path in the format its extension names, through a
-// file beside it that replaces path only once complete. title names a PDF
-// or OpenDocument file's document. Throws AppError with "Impossible de
-// créer le fichier %s" or "Erreur à l'enregistrement du flux".
-void WriteWorksheetFile(const QString &path, const QTextDocument &document, qreal sourceDpi,
-                        const QString &title);
+// The document as a file of the format path's extension names. title
+// names a PDF or OpenDocument file's document.
+QByteArray WorksheetFileBytes(const QString &path, const QTextDocument &document, qreal sourceDpi,
+                              const QString &title);
+
+// One file of a save: where it goes and what makes its bytes.
+struct WorksheetFile
+{
+    QString path;
+    std::function<QByteArray()> bytes;
+};
+
+// Writes every file or none (see FileBatch): each one's bytes are made and
+// written whole beside its target, flushed to disk, before the next one's
+// are made; only once all of them are complete do they replace their old
+// files. Throws AppError with "Impossible de créer le fichier %s" or
+// "Erreur à l'enregistrement du flux : %s (cause)"; every old file is then
+// as it was and nothing new is left.
+void WriteWorksheetFiles(const QList<WorksheetFile> &files);
 
 } // namespace oxeln

@@ -110,12 +110,17 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
 
     // One file that holds its own correction: no "_Cor" beside it.
     if (const std::optional<std::string> bytes = drawn ? pupilFileBytes(subjectFile, *drawn) : std::nullopt) {
-        WriteFileBytes(subjectFile, QByteArray::fromStdString(*bytes));
+        WriteWorksheetFiles({{subjectFile, [&bytes] { return QByteArray::fromStdString(*bytes); }}});
         return;
     }
 
-    WriteWorksheetFile(subjectFile, subject, sourceDpi, QStringLiteral("Sujet"));
-    WriteWorksheetFile(AnswerFileName(subjectFile), answer, sourceDpi, QStringLiteral("Corrigé"));
+    // Both files or neither: a new subject beside an old answer key would
+    // pass for a pair.
+    const QString answerFile = AnswerFileName(subjectFile);
+    WriteWorksheetFiles({
+        {subjectFile, [&] { return WorksheetFileBytes(subjectFile, subject, sourceDpi, QStringLiteral("Sujet")); }},
+        {answerFile, [&] { return WorksheetFileBytes(answerFile, answer, sourceDpi, QStringLiteral("Corrigé")); }},
+    });
 }
 
 } // namespace oxeln

@@ -51,10 +51,11 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
 // answer key off), each in the format its extension names (PDF "Sujet" and
 // "Corrigé", OpenDocument, text or RTF); sourceDpi is the views'
 // resolution. Afterwards the current directory is the chosen file's folder.
-// Throws WriteWorksheetFile's AppError; a subject that fails writes no
-// answer file. A name ending in ".html" (or ".htm") or ".gift" gets instead
-// the one file of the pupils' page or the Moodle quiz, made from drawn (the
-// questions as drawn: hand edits of the views do not reach it), when given.
+// Both files are written or neither (WriteWorksheetFiles, whose AppError it
+// throws): on failure the old files of both names are as they were. A name
+// ending in ".html" (or ".htm") or ".gift" gets instead the one file of the
+// pupils' page or the Moodle quiz, made from drawn (the questions as drawn:
+// hand edits of the views do not reach it), when given, written the same way.
 void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
                    const std::string &referenceCode, const QString &initialDir,
                    const SaveChooser &choose = RunSaveDialog, const PupilSheet *drawn = nullptr);

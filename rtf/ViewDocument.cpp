@@ -124,10 +124,15 @@ bool ContentLengthExceeds(const QTextDocument &document, int position)
     return ContentLength(document) > position;
 }
 
-void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi)
+QByteArray DocumentFileBytes(const QString &path, const QTextDocument &document, qreal dpi)
 {
     const bool plain = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
-    WriteFileBytes(path, plain ? cp1252::encode(ContentText(document)) : RtfWriter::write(&document, dpi));
+    return plain ? cp1252::encode(ContentText(document)) : RtfWriter::write(&document, dpi);
+}
+
+void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi)
+{
+    WriteFileBytes(path, DocumentFileBytes(path, document, dpi));
 }
 
 void WriteFileBytes(const QString &path, const QByteArray &bytes)

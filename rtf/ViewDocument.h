@@ -34,6 +34,11 @@ bool HasContent(const QTextDocument &document);
 // ContentLength two).
 bool ContentLengthExceeds(const QTextDocument &document, int position);
 
+// Whole content as a file's bytes: plain Windows-1252 text for a path with a
+// ".txt" extension (case-blind), RTF otherwise (dpi converts the tab stop to
+// twips).
+QByteArray DocumentFileBytes(const QString &path, const QTextDocument &document, qreal dpi);
+
 // Whole content to path: plain Windows-1252 text for a ".txt" extension
 // (case-blind), RTF otherwise (dpi converts the tab stop to twips). Throws
 // AppError with "Impossible de créer le fichier %s" or "Erreur à

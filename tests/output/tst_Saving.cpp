@@ -10,6 +10,7 @@
 #include "StudentPage.h"
 
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -19,6 +20,8 @@
 #include <QtTest>
 
 #include <csignal>
+#include <cstring>
+#include <unistd.h>
 #include <memory>
 #include <tuple>
 #include <sys/resource.h>
@@ -87,9 +90,11 @@ private slots:
     void answerFileAlwaysWritten_data();
     void answerFileAlwaysWritten();
     void uncreatableSubjectWritesNoAnswer();
-    void uncreatableAnswerKeepsSubject();
+    void uncreatableAnswerWritesNeither();
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
+    void fullDiskKeepsTheOldPair_data();
+    void fullDiskKeepsTheOldPair();
     void realDialog();
     void realDialogFileType();
     void pdfFilesHoldTheViews();
@@ -301,9 +306,11 @@ void SavingTest::uncreatableSubjectWritesNoAnswer()
     QCOMPARE(QDir::currentPath(), before);
 }
 
-void SavingTest::uncreatableAnswerKeepsSubject()
+void SavingTest::uncreatableAnswerWritesNeither()
 {
-    // A folder in the way of the answer file.
+    // A folder in the way of the answer file: the subject, complete, is not
+    // kept either.
+    QVERIFY(writeFile(m_dir->filePath(QStringLiteral("fiche.rtf")), "ancien sujet"));
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("fiche_Cor.rtf")));
     const QString answer = m_dir->filePath(QStringLiteral("fiche_Cor.rtf"));
     try {
@@ -313,10 +320,9 @@ void SavingTest::uncreatableAnswerKeepsSubject()
     } catch (const AppError &error) {
         QCOMPARE(error.message(), QStringLiteral("Impossible de créer le fichier %1").arg(answer));
     }
-    const QByteArray subject = contentOf(m_dir->filePath(QStringLiteral("fiche.rtf")));
-    QVERIFY(subject.startsWith("{\\rtf"));
-    QVERIFY(subject.trimmed().endsWith("}"));
-    QVERIFY(subject.contains("005/"));
+    QCOMPARE(contentOf(m_dir->filePath(QStringLiteral("fiche.rtf"))), QByteArray("ancien sujet"));
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList({QStringLiteral("fiche.rtf"), QStringLiteral("fiche_Cor.rtf")}));
 }
 
 void SavingTest::failedWriteKeepsTheOldFile_data()
@@ -331,8 +337,10 @@ void SavingTest::failedWriteKeepsTheOldFile()
 {
     QFETCH(QString, name);
     const QString file = m_dir->filePath(name);
+    const QString answerFile = AnswerFileName(file);
     const QByteArray old = "{\\rtf1 ancienne fiche}";
     QVERIFY(writeFile(file, old));
+    QVERIFY(writeFile(answerFile, old + " corrig\xe9"));
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(400)));
     QString message;
     {
@@ -346,9 +354,65 @@ void SavingTest::failedWriteKeepsTheOldFile()
             message = error.message();
         }
     }
-    QCOMPARE(message, QStringLiteral("Erreur à l'enregistrement du flux"));
+    QCOMPARE(message, QStringLiteral("Erreur à l'enregistrement du flux : %1 (%2)").arg(file, QString::fromLocal8Bit(std::strerror(EFBIG))));
     QCOMPARE(contentOf(file), old);
-    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), QStringList{name});
+    QCOMPARE(contentOf(answerFile), old + " corrig\xe9");
+    QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({name, QFileInfo(answerFile).fileName()}));
+}
+
+void SavingTest::fullDiskKeepsTheOldPair_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const char *name : {"old.rtf", "old.txt", "old.pdf", "old.odt"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+// Room for the new subject but not for its answer key: the old pair stays
+// a pair, byte for byte, and nothing new is left.
+void SavingTest::fullDiskKeepsTheOldPair()
+{
+    QFETCH(QString, name);
+    if (geteuid() != 0)
+        QSKIP("mounting a small disk needs root");
+    const QString disk = m_dir->filePath(QStringLiteral("disque"));
+    QVERIFY(QDir().mkpath(disk));
+    if (RunTool(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "size=128k", "tmpfs", disk}).exitCode != 0)
+        QSKIP("no tmpfs");
+    const auto unmount = qScopeGuard([&] {
+        QDir::setCurrent(m_oldDir); // the save moved into it
+        RunTool(QStringLiteral("umount"), {disk});
+    });
+    const QString subjectFile = disk + u'/' + name;
+    const QString answerFile = AnswerFileName(subjectFile);
+    SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                  "Ref 042_917", disk, choose(subjectFile));
+    const auto md5 = [](const QString &file) { return QCryptographicHash::hash(contentOf(file), QCryptographicHash::Md5); };
+    const QByteArray oldSubject = md5(subjectFile);
+    const QByteArray oldAnswer = md5(answerFile);
+    QVERIFY(!oldSubject.isEmpty() && oldSubject != oldAnswer);
+
+    m_subject->SetRtfText(WorksheetRtf(NumberedLines(3, 500)));
+    m_answer->SetRtfText(RealWorksheet({Drill::Mult, Drill::Divide}, 20, 2).answerRtf);
+    const auto pages = [](qint64 bytes) { return (bytes + 4095) / 4096 * 4096; };
+    const qint64 newSubject = WorksheetFileBytes(subjectFile, *m_subject->document(), m_subject->logicalDpiX(), "Sujet").size();
+    const qint64 room = pages(newSubject); // not a byte more
+    QVERIFY(writeFile(disk + QStringLiteral("/remplissage"),
+                      QByteArray(128 * 1024 - room - pages(QFileInfo(subjectFile).size()) - pages(QFileInfo(answerFile).size()), 'x')));
+    QString message;
+    try {
+        SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                      "Ref 042_918", disk, choose(subjectFile));
+    } catch (const AppError &error) {
+        message = error.message();
+    }
+    QCOMPARE(message, QStringLiteral("Erreur à l'enregistrement du flux : %1 (%2)")
+                          .arg(answerFile, QString::fromLocal8Bit(std::strerror(ENOSPC))));
+    QCOMPARE(md5(subjectFile), oldSubject);
+    QCOMPARE(md5(answerFile), oldAnswer);
+    QStringList expected{QFileInfo(subjectFile).fileName(), QFileInfo(answerFile).fileName(), QStringLiteral("remplissage")};
+    expected.sort();
+    QCOMPARE(QDir(disk).entryList(QDir::Files | QDir::Hidden), expected);
 }
 
 void SavingTest::realDialog()
