@@ -565,6 +565,8 @@ void ProjectionWindow::saveSettings()
     if (m_settings == m_storedSettings)
         return;
     try {
+        if (m_chooseFileForWriting)
+            m_settingsFile = m_chooseFileForWriting();
         m_settings.write(m_settingsFile, m_storedSettings);
         m_storedSettings = m_settings;
     } catch (const SettingsError &error) {

@@ -40,6 +40,10 @@ public:
 
     // The settings file: read at every start, written at close when changed.
     void setSettingsFile(const QString &path) { m_settingsFile = path; }
+    // Asked for the file to write just before writing (the main window's
+    // store, which may move the settings to the user's own file); without
+    // it, the file read is the one written.
+    void setSettingsFileForWriting(std::function<QString()> choose) { m_chooseFileForWriting = std::move(choose); }
     void setErrorReporter(ErrorReporter reporter) { m_errorReporter = std::move(reporter); }
     // For tests: the time source and the seed of the draws.
     void setClock(Clock clock) { m_clock = std::move(clock); }
@@ -115,6 +119,7 @@ private:
     ProjectionSettings m_settings;
     ProjectionSettings m_storedSettings; // as read from the file
     QString m_settingsFile;
+    std::function<QString()> m_chooseFileForWriting;
     ErrorReporter m_errorReporter;
     Clock m_clock;
     QElapsedTimer m_monotonic;

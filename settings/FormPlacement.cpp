@@ -115,8 +115,7 @@ void TFormPlacement::SaveSettings()
 {
     if (!m_restored)
         return;
-    chooseFileForSaving();
-    m_pass.emplace(m_iniFileName);
+    m_pass.emplace(iniFileNameForWriting());
     const auto closeFile = qScopeGuard([this] { m_pass.reset(); });
     m_lossyWrite = false;
 
@@ -144,12 +143,13 @@ void TFormPlacement::SaveSettings()
     }
 }
 
-void TFormPlacement::chooseFileForSaving()
+const QString &TFormPlacement::iniFileNameForWriting()
 {
-    if (m_fallbackIniFileName.isEmpty() || canKeepSettingsAt(m_iniFileName))
-        return;
-    prepareUserSettingsFile(m_iniFileName, m_fallbackIniFileName);
-    m_iniFileName = m_fallbackIniFileName;
+    if (!m_fallbackIniFileName.isEmpty() && !canKeepSettingsAt(m_iniFileName)) {
+        prepareUserSettingsFile(m_iniFileName, m_fallbackIniFileName);
+        m_iniFileName = m_fallbackIniFileName;
+    }
+    return m_iniFileName;
 }
 
 void TFormPlacement::onFirstShow()

@@ -69,6 +69,12 @@ public:
     // of the other one and is used from then on. None by default.
     void setFallbackIniFileName(const QString &fileName) { m_fallbackIniFileName = fileName; }
     const QString &fallbackIniFileName() const { return m_fallbackIniFileName; }
+    // The file the next write goes to: iniFileName, or the fallback when
+    // that can no longer be written (its folder made, the file started as
+    // a copy of the other), which then becomes iniFileName. Whatever else
+    // writes to the settings file asks here, so that it writes where the
+    // store does.
+    const QString &iniFileNameForWriting();
     void setIniSection(const QString &section) { m_iniSection = section; }
     QString iniSection() const;
 
@@ -129,7 +135,6 @@ protected:
 private:
     ScreenMetrics screenMetrics() const;
     void readStateHalf(qint32 flags);
-    void chooseFileForSaving();
     void runHook(const std::function<void()> &action);
 
     QPointer<QWidget> m_window;

@@ -19,6 +19,8 @@ void TForm1::createProjection()
     // Hidden until F5; it gets its native window when first shown.
     m_projection = new oxeln::ProjectionWindow(this);
     m_projection->setErrorReporter([this](const QString &message) { oxeln::ShowErrorBox(this, message); });
+    // Its choices go where the store would write the window's settings now.
+    m_projection->setSettingsFileForWriting([this] { return FormStorage1->iniFileNameForWriting(); });
     connect(m_projection, &oxeln::ProjectionWindow::closing, this, &TForm1::projectionClosing);
 }
 

@@ -7,6 +7,7 @@
 #include "PreviewPanel.h"
 #include "ProjectionWindow.h"
 #include "RichTextView.h"
+#include "SettingsLocation.h"
 #include "SpinEdit.h"
 #include "ToolkitTranslation.h"
 #include "UOxeln.h"
@@ -25,6 +26,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QProcess>
@@ -40,6 +42,8 @@
 #include <QWheelEvent>
 
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using oxeln::RichTextView;
 using oxeln::SpinEdit;
@@ -94,6 +98,8 @@ private slots:
     void settingsWrittenAtClose();
 
     void projectionLeavesTheNextDrillAsItWas();
+    void projectionChoicesGoWhereTheWindowsSettingsGo_data();
+    void projectionChoicesGoWhereTheWindowsSettingsGo();
     void subjectMenuOffersProjection();
 
     void captionCipherRoundTrips();
@@ -1037,6 +1043,101 @@ void TestMainWindow::projectionLeavesTheNextDrillAsItWas()
     m_form->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
     QVERIFY(m_worksheet->random().state() != draws);
+}
+
+void TestMainWindow::projectionChoicesGoWhereTheWindowsSettingsGo_data()
+{
+    QTest::addColumn<QString>("beside");
+    QTest::newRow("installed, first run") << QString();
+    QTest::newRow("write-protected file") << QStringLiteral("protected");
+    QTest::newRow("a folder") << QStringLiteral("folder");
+    QTest::newRow("a link to /dev/null") << QStringLiteral("null");
+}
+
+// When the file beside the program cannot take the settings, the
+// projection's choices go to the user's own file with the window's, in a
+// folder made for it, and come back from there.
+void TestMainWindow::projectionChoicesGoWhereTheWindowsSettingsGo()
+{
+    QFETCH(QString, beside);
+    const QString app = m_dir->filePath(QStringLiteral("app"));
+    const QString config = m_dir->filePath(QStringLiteral("config"));
+    const QString besideIni = app + QStringLiteral("/oxeln.ini");
+    const QString userIni = config + QStringLiteral("/oxeln/oxeln.ini");
+    QVERIFY(QDir().mkpath(app) && QDir().mkpath(config));
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    bool mounted = false;
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+        if (mounted)
+            QProcess::execute(QStringLiteral("umount"), {app});
+    });
+    const QByteArray protectedContent = "[TForm1]\r\nspMaxLigne_Value=12\r\n";
+    if (beside.isEmpty()) {
+        // An installed program's folder: even root may not write there.
+        mounted = geteuid() == 0
+            && QProcess::execute(QStringLiteral("mount"), {"-t", "tmpfs", "-o", "ro,size=16k", "tmpfs", app}) == 0;
+        if (!mounted)
+            QVERIFY(QFile::setPermissions(app, QFile::ReadOwner | QFile::ExeOwner));
+    } else if (beside == QLatin1String("protected")) {
+        QFile file(besideIni);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(protectedContent) == protectedContent.size());
+        file.close();
+        QVERIFY(QFile::setPermissions(besideIni, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    } else if (beside == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(besideIni));
+    } else {
+        QVERIFY(QFile::link(QStringLiteral("/dev/null"), besideIni));
+    }
+    m_form->setSettingsFile(oxeln::settingsFileForExecutable(app + QStringLiteral("/oxeln")));
+
+    QStringList errors;
+    QObject scope; // ends the pollers with this test
+    std::function<void()> watch = [&] {
+        QTimer::singleShot(10, &scope, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                errors << box->text();
+                box->accept();
+            }
+            watch();
+        });
+    };
+    watch();
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(3);
+    click("btnPlus");
+    oxeln::ProjectionWindow *projection = m_form->projection();
+    for (bool darkBefore : {false, true}) {
+        QTest::keyClick(m_form.get(), Qt::Key_F5);
+        QTRY_COMPARE(QApplication::activeWindow(), projection);
+        QCOMPARE(projection->settings().dark, darkBefore);
+        QTest::keyClick(projection, Qt::Key_N);
+        QTest::keyClick(projection, Qt::Key_Escape);
+        QTRY_VERIFY(m_form->isActiveWindow());
+        QCOMPARE(errors, QStringList());
+    }
+    QVERIFY(m_form->close());
+    QCOMPARE(errors, QStringList());
+
+    QFile ini(userIni);
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    const QByteArray stored = ini.readAll();
+    QVERIFY2(stored.contains("[Projection]\r\nSombre=False"), stored.constData());
+    QVERIFY(stored.contains("spMaxLigne_Value=3\r\n"));
+    // What was beside the program is as it was.
+    struct stat info {};
+    if (beside == QLatin1String("protected")) {
+        QFile old(besideIni);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), protectedContent);
+    } else if (beside == QLatin1String("folder")) {
+        QVERIFY(QFileInfo(besideIni).isDir());
+    } else if (beside == QLatin1String("null")) {
+        QVERIFY(::stat("/dev/null", &info) == 0 && S_ISCHR(info.st_mode));
+    } else {
+        QVERIFY(!QFileInfo::exists(besideIni));
+    }
 }
 
 void TestMainWindow::subjectMenuOffersProjection()
