@@ -41,6 +41,9 @@ IniDocument::IniDocument(const QByteArray &data)
     if (data.startsWith(Utf8Bom)) {
         m_bom = Utf8Bom;
         start = m_bom.size();
+        // Some editors put the mark before Windows-1252 text: what is not
+        // UTF-8 is read, and written back, as the rest of our files.
+        m_utf8 = QByteArrayView(data).sliced(start).isValidUtf8();
     }
     const char *bytes = data.constData();
     const qsizetype size = data.size();

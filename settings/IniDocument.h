@@ -22,8 +22,10 @@ public:
 
     QByteArray toBytes() const;
 
-    // The file begins with a UTF-8 byte-order mark: its text is UTF-8.
-    bool isUtf8() const { return !m_bom.isEmpty(); }
+    // The file begins with a UTF-8 byte-order mark and what follows is
+    // valid UTF-8: its text is UTF-8. After a mark, bytes that are not
+    // UTF-8 are Windows-1252, as in a file without one (the mark stays).
+    bool isUtf8() const { return m_utf8; }
 
     // Index of the section's header line, or -1.
     qsizetype findSection(QByteArrayView name) const;
@@ -48,6 +50,7 @@ private:
     qsizetype sectionEnd(qsizetype header) const;
 
     QByteArray m_bom;
+    bool m_utf8 = false;
     QList<Line> m_lines;
     QByteArray m_eol; // for new lines: the file's own ending
 };

@@ -52,8 +52,8 @@ QString withoutLineBreaks(QString value)
     return value;
 }
 
-// A file that begins with a UTF-8 byte-order mark was written as UTF-8 by
-// its editor: it is read and written back so.
+// A file whose UTF-8 byte-order mark is followed by UTF-8 text was written
+// as UTF-8 by its editor: it is read and written back so.
 QByteArray encodeFor(const IniDocument &document, const QString &text, bool *lossless = nullptr)
 {
     if (!document.isUtf8())

@@ -27,8 +27,8 @@ QString quoteIniValue(const QString &value);
 
 class IniDocument;
 
-// One pass over an INI file of Windows-1252 bytes (UTF-8 when it begins
-// with a UTF-8 byte-order mark): the file is read once, at the first read
+// One pass over an INI file of Windows-1252 bytes (UTF-8 when a UTF-8
+// byte-order mark begins it and valid UTF-8 follows): the file is read once, at the first read
 // or write, every write changes its text in memory, and commit() writes it
 // back with one replace (see replaceFile: a temporary copy flushed to disk
 // and renamed over the file, or the file overwritten in place when its

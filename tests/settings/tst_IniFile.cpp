@@ -216,6 +216,11 @@ TEST_F(IniFile, HandEditedFilesReadAsTheirEditorMeantThem)
     write("Etitre2_Text", QStringLiteral("Élève → 5 €"));
     EXPECT_EQ(bytes(), "\xEF\xBB\xBF[TForm1]\r\nETitre1_Text=Pr\xC3\xA9nom\r\n"
                        "Etitre2_Text=\xC3\x89l\xC3\xA8ve \xE2\x86\x92 5 \xE2\x82\xAC\r\n");
+    // The same mark before Windows-1252 bytes: they stay Windows-1252.
+    put("\xEF\xBB\xBF[TForm1]\r\nETitre1_Text=Pr\xE9nom\r\n");
+    EXPECT_EQ(read("ETitre1_Text"), QStringLiteral("Prénom"));
+    write("Etitre2_Text", QStringLiteral("Élève 5 €"));
+    EXPECT_EQ(bytes(), "\xEF\xBB\xBF[TForm1]\r\nETitre1_Text=Pr\xE9nom\r\nEtitre2_Text=\xC9l\xE8ve 5 \x80\r\n");
 
     // CR alone ends a line; new lines take the file's own ending.
     put("[TForm1]\rA=1\r[Other]\rB=2\r");
