@@ -8,6 +8,7 @@
 #include "StudentPage.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <ostream>
 #include <tuple>
 
@@ -140,6 +141,18 @@ std::string formatNames(const std::vector<OutputFormat> &formats)
     return names;
 }
 
+// What is wrong with a title, its place and, when it is one, the character.
+std::string refusalText(const Cp1252Refusal &refusal)
+{
+    const std::string position = std::to_string(refusal.position);
+    if (refusal.kind == Cp1252Refusal::Kind::InvalidUtf8)
+        return "UTF-8 invalide \xC3\xA0 l'octet " + position;
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", unsigned(refusal.character));
+    return "caract\xC3\xA8re \xC2\xAB " + CodePointToUtf8(refusal.character) + " \xC2\xBB (" + code +
+           ") absent de Windows-1252, en position " + position;
+}
+
 ParseResult failure(std::string message)
 {
     ParseResult result;
@@ -264,9 +277,10 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
                 return failure("--versions attend un nombre de 1 \xC3\xA0 26, pas \xC2\xAB " + value + " \xC2\xBB");
             o.versions = static_cast<int>(*n);
         } else if (name.compare(0, 7, "--title") == 0) {
-            std::optional<std::string> text = Utf8ToCp1252(value);
+            Cp1252Refusal refusal;
+            std::optional<std::string> text = Utf8ToCp1252(value, &refusal);
             if (!text)
-                return failure(name + " : UTF-8 invalide ou caract\xC3\xA8re absent de Windows-1252");
+                return failure(name + " : " + refusalText(refusal));
             o.titles.at(static_cast<std::size_t>(name.back() - '1')) = std::move(*text);
             title3Given = title3Given || name == "--title3";
         } else if (name == "--format") {
@@ -361,8 +375,9 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "  --title1 T        ligne 1 du titre (d\xC3\xA9" "faut \xC2\xAB Nom : ... Pr\xC3\xA9nom : ... Classe : \xC2\xBB).\n"
         "  --title2 T        ligne 2 du titre (d\xC3\xA9" "faut 166 tirets).\n"
         "  --title3 T        ligne 3 du titre (d\xC3\xA9" "faut la consigne \xC2\xAB Compl\xC3\xA9ter en mettant... \xC2\xBB).\n"
-        "                    Titres en UTF-8, convertis en Windows-1252 ; un caract\xC3\xA8re absent de\n"
-        "                    Windows-1252 est une erreur. Le balisage d'un titre agit comme balisage.\n"
+        "                    Titres en UTF-8, convertis en Windows-1252 (un accent tap\xC3\xA9 \xC3\xA0 part est\n"
+        "                    compos\xC3\xA9 avec sa lettre) ; un caract\xC3\xA8re absent de Windows-1252 est\n"
+        "                    une erreur qui le nomme. Le balisage d'un titre agit comme balisage.\n"
         "  --format F        format des fichiers :\n";
     for (const OutputFormat &f : formats)
         text += "                      " + f.name + std::string(f.name.size() < 8 ? 8 - f.name.size() : 1, ' ') +

@@ -142,6 +142,24 @@ TEST(ComposeArguments, BadInputIsRefusedWithOneLine)
     }
 }
 
+TEST(ComposeArguments, TitlesTypedAnyWayAreTakenOrRefusedByName)
+{
+    // An accent typed apart is the letter typed whole.
+    const ParseResult apart = parse({"--out", "f", "--title2", "Classe de 5e, e\xCC\x81le\xCC\x80ves", "+"});
+    ASSERT_EQ(apart.status, ParseResult::Status::Run) << apart.error;
+    EXPECT_EQ(apart.options.titles[1], "Classe de 5e, \xE9l\xE8ves");
+
+    const std::pair<const char *, const char *> refused[] = {
+        {"Classe de 5\xE1\xB5\x89", "--title1 : caract\xC3\xA8re \xC2\xAB \xE1\xB5\x89 \xC2\xBB (U+1D49) absent de "
+                                     "Windows-1252, en position 12"},
+        {"(\xE2\x88\x92" "3)", "--title1 : caract\xC3\xA8re \xC2\xAB \xE2\x88\x92 \xC2\xBB (U+2212) absent de "
+                               "Windows-1252, en position 2"},
+        {"\xE9t\xE9", "--title1 : UTF-8 invalide \xC3\xA0 l'octet 1"},
+    };
+    for (const auto &[title, message] : refused)
+        EXPECT_EQ(parse({"--out", "f", "--title1", title, "+"}).error, message);
+}
+
 TEST(ComposeArguments, HelpDocumentsEveryOption)
 {
     EXPECT_EQ(parse({"--help"}).status, ParseResult::Status::Help);

@@ -31,6 +31,34 @@ TEST(Cp1252, RefusesWhatItCannotWrite)
     EXPECT_FALSE(Utf8ToCp1252("\x80"));             // stray continuation
 }
 
+TEST(Cp1252, ComposesAccentsTypedApart)
+{
+    EXPECT_EQ(Utf8ToCp1252("Pre\xCC\x81nom"), "Pr\xE9nom");                       // e + acute
+    EXPECT_EQ(Utf8ToCp1252("C\xCC\xA7" "a, E\xCC\x80, y\xCC\x88, Z\xCC\x8C"), "\xC7" "a, \xC8, \xFF, \x8E");
+    EXPECT_EQ(Utf8ToCp1252("\xE2\x84\xAB \xE2\x84\xAA"), "\xC5 K");                 // Angstrom and Kelvin signs
+    // Nothing to compose with, or no such letter in Windows-1252.
+    for (const char *text : {"\xCC\x81", "x\xCC\x81", "e\xCC\x81\xCC\x81", "\xC3\xA9\xCC\x81"})
+        EXPECT_FALSE(Utf8ToCp1252(text)) << text;
+}
+
+TEST(Cp1252, TellsWhatItRefusesAndWhere)
+{
+    Cp1252Refusal why;
+    EXPECT_FALSE(Utf8ToCp1252("5\xE1\xB5\x89", &why)); // "5" and a raised "e"
+    EXPECT_EQ(why.kind, Cp1252Refusal::Kind::NotInCp1252);
+    EXPECT_EQ(why.position, 2u);
+    EXPECT_EQ(why.character, U'\u1D49');
+    // Positions count characters as composed, not bytes.
+    EXPECT_FALSE(Utf8ToCp1252("e\xCC\x81t\xC3\xA9 \xE2\x88\x92 1", &why));
+    EXPECT_EQ(why.position, 5u);
+    EXPECT_EQ(why.character, U'\u2212');
+    EXPECT_EQ(CodePointToUtf8(why.character), "\xE2\x88\x92");
+    EXPECT_FALSE(Utf8ToCp1252("ab\xE9t\xE9", &why));
+    EXPECT_EQ(why.kind, Cp1252Refusal::Kind::InvalidUtf8);
+    EXPECT_EQ(why.position, 3u);
+    EXPECT_EQ(CodePointToUtf8(U'\U0001F600'), "\xF0\x9F\x98\x80");
+}
+
 TEST(Cp1252, RoundTripsEveryAssignedByte)
 {
     for (int b = 1; b < 256; ++b) {
