@@ -153,6 +153,44 @@ std::string refusalText(const Cp1252Refusal &refusal)
            ") absent de Windows-1252, en position " + position;
 }
 
+// The extension of the file name part of path, in lower case; empty when
+// it has none.
+std::string extensionOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string extension = path.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; });
+    return extension;
+}
+
+// The format of the files once the options are read: the one asked for, or
+// the one --out's extension names, or "rtf". An error text when the format
+// asked for has an extension of its own and --out's names another format
+// (one without, such as "markup", goes under any name).
+std::optional<std::string> settleFormat(ComposeOptions &o, bool asked, const std::vector<OutputFormat> &formats)
+{
+    const std::string extension = extensionOf(o.outPath);
+    const auto named = std::find_if(formats.begin(), formats.end(), [&extension](const OutputFormat &f) {
+        return !extension.empty() && f.extension == extension;
+    });
+    if (named == formats.end())
+        return std::nullopt; // asked for, or "rtf" as ever
+    if (!asked) {
+        o.format = named->name;
+        return std::nullopt;
+    }
+    const auto chosen = std::find_if(formats.begin(), formats.end(),
+                                     [&o](const OutputFormat &f) { return f.name == o.format; });
+    if (named == chosen || chosen == formats.end() || chosen->extension.empty())
+        return std::nullopt;
+    return "--format " + o.format + " ne correspond pas \xC3\xA0 l'extension ." + extension + " de --out (format " +
+           named->name + ") : changez l'une ou l'autre, ou omettez --format";
+}
+
 ParseResult failure(std::string message)
 {
     ParseResult result;
@@ -180,15 +218,16 @@ std::vector<OutputFormat> standardFormats()
         {"markup", "les documents bruts dans le balisage de la fiche (Windows-1252)",
          [](const std::string &markup, Document) { return std::optional<std::string>(markup); }},
         {"rtf", "RTF, tel que les vues le re\xC3\xA7oivent (par d\xC3\xA9" "faut)",
-         [](const std::string &markup, Document) { return std::optional<std::string>(MarkupToRtf(markup)); }},
+         [](const std::string &markup, Document) { return std::optional<std::string>(MarkupToRtf(markup)); }, nullptr,
+         "rtf"},
         {"html", "page que les \xC3\xA9l\xC3\xA8ves remplissent \xC3\xA0 l'\xC3\xA9" "cran et qui se corrige (UTF-8, sans _Cor)",
          nullptr, [](const ComposedWorksheet &sheet) {
              return StudentPageHtml({sheet.referenceCode, sheet.titles, sheet.questions});
-         }},
+         }, "html"},
         {"gift", "questionnaire Moodle au format GIFT, r\xC3\xA9ponses comprises (UTF-8, sans _Cor)",
          nullptr, [](const ComposedWorksheet &sheet) {
              return GiftQuiz({sheet.referenceCode, sheet.titles, sheet.questions});
-         }},
+         }, "gift"},
     };
 }
 
@@ -198,6 +237,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
     ComposeOptions &o = result.options;
     bool haveOut = false;
     bool title3Given = false;
+    bool formatAsked = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
@@ -289,6 +329,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
             if (!known)
                 return failure("format inconnu \xC2\xAB " + value + " \xC2\xBB (formats : " + formatNames(formats) + ")");
             o.format = value;
+            formatAsked = true;
         } else { // --out
             if (value.empty())
                 return failure("--out attend un chemin de fichier non vide");
@@ -307,6 +348,8 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
     // The default instruction asks for brackets around every result.
     if (!title3Given)
         o.titles[2] = std::string(DefaultTitle3For(o.drillOptions.writing));
+    if (std::optional<std::string> mismatch = settleFormat(o, formatAsked, formats))
+        return failure(std::move(*mismatch));
     result.status = ParseResult::Status::Run;
     return result;
 }
@@ -379,9 +422,15 @@ std::string helpText(const std::vector<OutputFormat> &formats)
         "                    compos\xC3\xA9 avec sa lettre) ; un caract\xC3\xA8re absent de Windows-1252 est\n"
         "                    une erreur qui le nomme. Le balisage d'un titre agit comme balisage.\n"
         "  --format F        format des fichiers :\n";
-    for (const OutputFormat &f : formats)
+    std::string extensions;
+    for (const OutputFormat &f : formats) {
         text += "                      " + f.name + std::string(f.name.size() < 8 ? 8 - f.name.size() : 1, ' ') +
                 f.description + "\n";
+        if (!f.extension.empty())
+            extensions += (extensions.empty() ? "." : ", .") + f.extension;
+    }
+    text += "                    Sans --format, l'extension de CHEMIN le choisit (" + extensions + ") ;\n"
+            "                    sans extension connue, rtf.\n";
     text +=
         "  -h, --help        affiche cette aide.\n"
         "  --version         affiche le num\xC3\xA9ro de version.\n"

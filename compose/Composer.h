@@ -29,6 +29,9 @@ struct OutputFormat
     // When set, the format is made from the worksheet instead of its two
     // documents: one file per version, no answer key beside it.
     SheetRenderer renderSheet = nullptr;
+    // Of its files, without the dot ("pdf"); a --out path ending in it
+    // chooses this format when --format is not given. Empty: none.
+    std::string extension = {};
 };
 
 // "markup" (the raw documents), "rtf" (their conversion), "html" (the
@@ -45,7 +48,10 @@ struct ParseResult
 };
 
 // Parses the arguments after the program name. Options may stand anywhere
-// among the drills, as "--opt value" or "--opt=value".
+// among the drills, as "--opt value" or "--opt=value". Without --format, the
+// format is the one whose extension ends --out's file name (letter case
+// aside), else "rtf"; a --format with an extension of its own that
+// another format's extension there contradicts is an error.
 ParseResult parseArguments(const std::vector<std::string> &args, const std::vector<OutputFormat> &formats);
 
 std::string helpText(const std::vector<OutputFormat> &formats);

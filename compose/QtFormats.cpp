@@ -62,9 +62,9 @@ std::optional<std::string> renderText(const std::string &markup, Document)
 std::vector<OutputFormat> qtFormats()
 {
     return {
-        {"pdf", "PDF A4, marges de 10 mm, mis en pages comme \xC3\xA0 l'impression", renderPdf},
-        {"odt", "OpenDocument (LibreOffice), polices et surlignage jaune compris", renderOdt},
-        {"txt", "texte brut des vues (Windows-1252)", renderText},
+        {"pdf", "PDF A4, marges de 10 mm, mis en pages comme \xC3\xA0 l'impression", renderPdf, nullptr, "pdf"},
+        {"odt", "OpenDocument (LibreOffice), polices et surlignage jaune compris", renderOdt, nullptr, "odt"},
+        {"txt", "texte brut des vues (Windows-1252)", renderText, nullptr, "txt"},
     };
 }
 

@@ -249,8 +249,11 @@ TEST_F(ComposeCli, FailedWritesLeaveEveryOldFile)
     if (mounted)
         std::ofstream(disk / "remplissage", std::ios::binary) << std::string(44 * 1024, '\0');
 
-    for (const char *format : {"rtf", "markup", "txt", "pdf", "odt"}) {
-        const std::vector<std::string> bigger = {"--seed", "8", "--format", format, "--out", subject, "+", "S2", "x", "S1"};
+    // Each format under its own extension, which it must not contradict.
+    for (const auto &[format, path] : {std::pair{"rtf", subject}, std::pair{"markup", subject},
+                                       std::pair{"txt", (disk / "f.txt").string()}, std::pair{"pdf", (disk / "f.pdf").string()},
+                                       std::pair{"odt", (disk / "f.odt").string()}}) {
+        const std::vector<std::string> bigger = {"--seed", "8", "--format", format, "--out", path, "+", "S2", "x", "S1"};
         std::vector<std::pair<std::string, RunResult>> runs = {{"ulimit -f", run(bigger, 8)}};
         if (mounted)
             runs.emplace_back("full disk", run(bigger));

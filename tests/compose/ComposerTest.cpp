@@ -160,6 +160,35 @@ TEST(ComposeArguments, TitlesTypedAnyWayAreTakenOrRefusedByName)
         EXPECT_EQ(parse({"--out", "f", "--title1", title, "+"}).error, message);
 }
 
+TEST(ComposeArguments, TheOutExtensionChoosesTheFormat)
+{
+    std::vector<OutputFormat> formats = standardFormats();
+    formats.push_back({"pdf", "PDF", [](const std::string &, Document) { return std::optional<std::string>("%PDF"); }, nullptr, "pdf"});
+    const auto formatFor = [&formats](std::vector<std::string> args) {
+        args.push_back("+");
+        const ParseResult r = parseArguments(args, formats);
+        return r.status == ParseResult::Status::Run ? r.options.format : "erreur : " + r.error;
+    };
+    EXPECT_EQ(formatFor({"--out", "fiche.pdf"}), "pdf");
+    EXPECT_EQ(formatFor({"--out", "cours/FICHE.PDF"}), "pdf");
+    EXPECT_EQ(formatFor({"--out", "fiche.rtf"}), "rtf");
+    // No extension, or one no format claims: RTF as ever.
+    for (const char *out : {"fiche", "cours.pdf/fiche", "fiche.doc", "fiche."})
+        EXPECT_EQ(formatFor({"--out", out}), "rtf") << out;
+    // Asked for: kept where the extension agrees or names no format.
+    EXPECT_EQ(formatFor({"--format", "pdf", "--out", "fiche.pdf"}), "pdf");
+    EXPECT_EQ(formatFor({"--format", "markup", "--out", "fiche.rtf"}), "markup"); // no extension of its own
+    EXPECT_EQ(formatFor({"--out", "fiche.pdf", "--format=rtf"}),
+              "erreur : --format rtf ne correspond pas \xC3\xA0 l'extension .pdf de --out (format pdf) : "
+              "changez l'une ou l'autre, ou omettez --format");
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(runComposer({"--format", "pdf", "--out", "fiche.rtf", "+"}, out, err, formats), 2);
+    std::ostringstream help;
+    runComposer({"--help"}, help, err, formats);
+    EXPECT_NE(help.str().find("(.rtf, .html, .gift, .pdf)"), std::string::npos) << help.str();
+}
+
 TEST(ComposeArguments, HelpDocumentsEveryOption)
 {
     EXPECT_EQ(parse({"--help"}).status, ParseResult::Status::Help);

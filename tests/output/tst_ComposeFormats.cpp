@@ -75,6 +75,7 @@ private slots:
     void txtIsThePlainTextInWindows1252();
     void uncreatableFileIsReported_data();
     void uncreatableFileIsReported();
+    void theExtensionChoosesTheFormat();
 };
 
 void ComposeFormatsTest::pdfHoldsTheViewsText()
@@ -153,6 +154,22 @@ void ComposeFormatsTest::uncreatableFileIsReported()
     const Run run = runBinary({"--format", format, "--out", path, "+"}, dir.path());
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(QString::fromUtf8(run.err), QStringLiteral("Impossible de créer le fichier %1\n").arg(path));
+}
+
+void ComposeFormatsTest::theExtensionChoosesTheFormat()
+{
+    QTemporaryDir dir;
+    for (const auto &[name, start] : {std::pair{"fiche.pdf", "%PDF-"}, std::pair{"fiche.odt", "PK"},
+                                      std::pair{"fiche.TXT", "Ref "}, std::pair{"fiche", "{\\rtf1"}}) {
+        const Run run = runBinary({"--seed", "5", "--out", QString::fromLatin1(name), "+"}, dir.path());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(contentOf(dir.filePath(QString::fromLatin1(name))).startsWith(start), name);
+    }
+    // An explicit format the extension contradicts: nothing is written.
+    const Run refused = runBinary({"--format", "pdf", "--out", "autre.odt", "+"}, dir.path());
+    QCOMPARE(refused.exitCode, 2);
+    QVERIFY(refused.err.startsWith("oxeln-compose : --format pdf ne correspond pas"));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("autre.odt"))));
 }
 
 QTEST_MAIN(ComposeFormatsTest)
