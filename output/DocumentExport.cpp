@@ -42,9 +42,7 @@ qreal ExportScale()
 
 QPageLayout OdtPageLayout()
 {
-    const qreal side = (ExportPageLayout().fullRect(QPageLayout::Millimeter).width() - kExportLayoutWidthMm) / 2;
-    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(side, 10, side, 10),
-                       QPageLayout::Millimeter);
+    return SavedPageLayout();
 }
 
 QString ProducerName()
@@ -68,7 +66,7 @@ QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QStrin
 
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
-    return OdtBytes(document, sourceDpi, title, ProducerName(), OdtPageLayout());
+    return OdtBytes(document, sourceDpi, title, ProducerName(), OdtPageLayout(), kSavedLineSpacingPercent);
 }
 
 QByteArray WorksheetFileBytes(const QString &path, const QTextDocument &document, qreal sourceDpi,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ViewDocument.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QPageLayout>
@@ -25,13 +27,15 @@ QPageLayout ExportPageLayout();
 // of common printers, and drawn scaled down into the 190 mm between the
 // margins (95 %): a line of the answer key holds up to 107 characters of
 // 9-point Courier New, which 190 mm would wrap in the middle of a number.
-inline constexpr qreal kExportLayoutWidthMm = 200.0;
+inline constexpr qreal kExportLayoutWidthMm = kSavedLineWidthMm;
 // Drawn size over laid-out size on the PDF file's pages.
 qreal ExportScale();
 
-// The page of the OpenDocument file: A4 portrait, 10 mm margins at the top
-// and bottom and 5 mm at the sides, so that its lines hold what the PDF
-// file's do.
+// The page of the OpenDocument file, that of every saved file
+// (SavedPageLayout): A4 portrait, 10 mm margins at the top and bottom and
+// 5 mm at the sides, so that its lines hold what the PDF file's do; its
+// lines are spaced at kSavedLineSpacingPercent, so that its pages hold as
+// many as the PDF file's.
 QPageLayout OdtPageLayout();
 
 // The resolution the PDF is laid out at: a printer's, so that its lines and

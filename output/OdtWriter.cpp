@@ -52,7 +52,7 @@ public:
     OdtBuilder(const QTextDocument &document, qreal dpi) : m_document(document), m_dpi(dpi) {}
 
     QByteArray content();
-    QByteArray styles(const QPageLayout &page) const;
+    QByteArray styles(const QPageLayout &page, int lineSpacingPercent) const;
 
 private:
     struct Style
@@ -366,7 +366,7 @@ QByteArray OdtBuilder::content()
     return out;
 }
 
-QByteArray OdtBuilder::styles(const QPageLayout &page) const
+QByteArray OdtBuilder::styles(const QPageLayout &page, int lineSpacingPercent) const
 {
     QByteArray out;
     QXmlStreamWriter xml(&out);
@@ -390,6 +390,8 @@ QByteArray OdtBuilder::styles(const QPageLayout &page) const
     xml.writeEmptyElement(kStyle, QStringLiteral("paragraph-properties"));
     xml.writeAttribute(kFo, QStringLiteral("margin-top"), points(0));
     xml.writeAttribute(kFo, QStringLiteral("margin-bottom"), points(0));
+    if (lineSpacingPercent != 100)
+        xml.writeAttribute(kFo, QStringLiteral("line-height"), QString::number(lineSpacingPercent) + u'%');
     xml.writeEndElement();
     xml.writeEndElement(); // styles
 
@@ -463,14 +465,14 @@ QByteArray manifest()
 } // namespace
 
 QByteArray OdtBytes(const QTextDocument &document, qreal dpi, const QString &title, const QString &generator,
-                    const QPageLayout &page)
+                    const QPageLayout &page, int lineSpacingPercent)
 {
     OdtBuilder builder(document, dpi);
     const QByteArray content = builder.content();
     ZipArchive zip;
     zip.addStored(QStringLiteral("mimetype"), kMimeType.toLatin1());
     zip.addDeflated(QStringLiteral("content.xml"), content);
-    zip.addDeflated(QStringLiteral("styles.xml"), builder.styles(page));
+    zip.addDeflated(QStringLiteral("styles.xml"), builder.styles(page, lineSpacingPercent));
     zip.addDeflated(QStringLiteral("meta.xml"), meta(title, generator));
     zip.addDeflated(QStringLiteral("META-INF/manifest.xml"), manifest());
     return zip.finish();

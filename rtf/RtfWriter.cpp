@@ -90,7 +90,10 @@ void writeText(Output &out, QStringView text, bool symbol);
 class Writer
 {
 public:
-    Writer(const QTextDocument *document, qreal dpi) : m_document(document), m_dpi(dpi) {}
+    Writer(const QTextDocument *document, qreal dpi, const std::optional<RtfWriter::Page> &page)
+        : m_document(document), m_dpi(dpi), m_page(page)
+    {
+    }
 
     QByteArray run();
 
@@ -104,6 +107,7 @@ private:
 
     const QTextDocument *m_document;
     qreal m_dpi;
+    std::optional<RtfWriter::Page> m_page;
     QList<QTextFormat> m_formats;
     // Per format index: its run state, and for block formats the alignment.
     std::vector<std::optional<RunState>> m_states;
@@ -222,7 +226,25 @@ QByteArray Writer::header()
         head.putNumber(c.blue());
         head.put(';');
     }
-    head.put("}\r\n\\viewkind4\\uc1\\pard\\plain ");
+    head.put("}\r\n");
+    if (m_page) {
+        // Paragraphs without a style of their own take the default one's
+        // line spacing; the page follows the tables, as readers expect.
+        head.put("{\\stylesheet{\\sl");
+        head.putNumber(240 * m_page->lineSpacingPercent / 100);
+        head.put("\\slmult1 Normal;}}\r\n");
+        const QRectF paper = m_page->layout.fullRect(QPageLayout::Millimeter);
+        const QMarginsF margins = m_page->layout.margins(QPageLayout::Millimeter);
+        const auto twips = [](qreal mm) { return int(std::lround(mm * 1440.0 / 25.4)); };
+        for (const auto &[keyword, mm] : {std::pair{"\\paperw", paper.width()}, std::pair{"\\paperh", paper.height()},
+                                          std::pair{"\\margl", margins.left()}, std::pair{"\\margr", margins.right()},
+                                          std::pair{"\\margt", margins.top()}, std::pair{"\\margb", margins.bottom()}}) {
+            head.put(keyword, qsizetype(std::strlen(keyword)));
+            head.putNumber(twips(mm));
+        }
+        head.put("\r\n");
+    }
+    head.put("\\viewkind4\\uc1\\pard\\plain ");
     return head.take();
 }
 
@@ -427,9 +449,9 @@ void writeText(Output &out, QStringView text, bool symbol)
 
 } // namespace
 
-QByteArray RtfWriter::write(const QTextDocument *document, qreal dpi)
+QByteArray RtfWriter::write(const QTextDocument *document, qreal dpi, const std::optional<Page> &page)
 {
-    return Writer(document, dpi).run();
+    return Writer(document, dpi, page).run();
 }
 
 } // namespace oxeln

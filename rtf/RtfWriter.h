@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QPageLayout>
 #include <QtGlobal>
+
+#include <optional>
 
 class QTextDocument;
 
@@ -16,8 +19,19 @@ namespace oxeln {
 class RtfWriter
 {
 public:
+    // What the header may say of the page: paper and margins, and the line
+    // spacing of the paragraphs' default style (a percentage of the lines'
+    // own height).
+    struct Page
+    {
+        QPageLayout layout;
+        int lineSpacingPercent = 100;
+    };
+
     // dpi converts the default tab stop from the document's pixels to twips.
-    static QByteArray write(const QTextDocument *document, qreal dpi = 96.0);
+    // Without a page, the header leaves the page to the reader.
+    static QByteArray write(const QTextDocument *document, qreal dpi = 96.0,
+                            const std::optional<Page> &page = std::nullopt);
 };
 
 } // namespace oxeln

@@ -5,6 +5,7 @@
 #include "RtfWriter.h"
 
 #include <QFileInfo>
+#include <QPageSize>
 #include <QSaveFile>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -124,10 +125,19 @@ bool ContentLengthExceeds(const QTextDocument &document, int position)
     return ContentLength(document) > position;
 }
 
+QPageLayout SavedPageLayout()
+{
+    const QPageSize a4(QPageSize::A4);
+    const qreal side = (a4.size(QPageSize::Millimeter).width() - kSavedLineWidthMm) / 2;
+    return QPageLayout(a4, QPageLayout::Portrait, QMarginsF(side, 10, side, 10), QPageLayout::Millimeter);
+}
+
 QByteArray DocumentFileBytes(const QString &path, const QTextDocument &document, qreal dpi)
 {
     const bool plain = QFileInfo(path).suffix().compare(QLatin1String("txt"), Qt::CaseInsensitive) == 0;
-    return plain ? cp1252::encode(ContentText(document)) : RtfWriter::write(&document, dpi);
+    if (plain)
+        return cp1252::encode(ContentText(document));
+    return RtfWriter::write(&document, dpi, RtfWriter::Page{SavedPageLayout(), kSavedLineSpacingPercent});
 }
 
 void WriteDocumentFile(const QString &path, const QTextDocument &document, qreal dpi)

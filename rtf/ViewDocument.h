@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QPageLayout>
 #include <QString>
 #include <QtGlobal>
 
@@ -34,9 +35,20 @@ bool HasContent(const QTextDocument &document);
 // ContentLength two).
 bool ContentLengthExceeds(const QTextDocument &document, int position);
 
+// The page a saved file states for the word processor that opens it, so
+// that it lays the worksheet out as the program prints it: A4 portrait, 10 mm
+// at the top and bottom and 5 mm at the sides, which leaves the 200 mm that
+// printing lays a line out in (the answer key's widest lines hold there).
+inline constexpr qreal kSavedLineWidthMm = 200.0;
+QPageLayout SavedPageLayout();
+// Printing draws those 200 mm into the 190 mm between 10 mm margins, lines
+// and all: at 95 % of their height, the saved file's lines fill a page as
+// the printed ones do.
+inline constexpr int kSavedLineSpacingPercent = 95;
+
 // Whole content as a file's bytes: plain Windows-1252 text for a path with a
-// ".txt" extension (case-blind), RTF otherwise (dpi converts the tab stop to
-// twips).
+// ".txt" extension (case-blind), RTF on SavedPageLayout's page otherwise
+// (dpi converts the tab stop to twips).
 QByteArray DocumentFileBytes(const QString &path, const QTextDocument &document, qreal dpi);
 
 // Whole content to path: plain Windows-1252 text for a ".txt" extension

@@ -101,6 +101,8 @@ private slots:
     void pupilFilesComeFromTheDrawnQuestions();
     void libreOfficeReadsTheSameText();
     void libreOfficeReadsTheOdtFiles();
+    void libreOfficeLaysTheFilesOutAsPrinted_data();
+    void libreOfficeLaysTheFilesOutAsPrinted();
 
 private:
     SaveChooser choose(const QString &path);
@@ -582,8 +584,7 @@ void SavingTest::libreOfficeReadsTheOdtFiles()
     QCOMPARE(LibreOfficeText(m_dir->filePath(QStringLiteral("out/fiche_Cor.txt"))), ComparableText(m_answer->ContentText()));
 
     // As LibreOffice prints it: A4, the views' fonts, the answers in yellow,
-    // the lines broken where ours are (its pages hold fewer of them: ours
-    // are drawn at 95 %).
+    // the lines broken where ours are.
     QCOMPARE(LibreOfficeConvert(m_dir->path(), QStringLiteral("pdf"), {files.at(1)}).exitCode, 0);
     const QString printed = m_dir->filePath(QStringLiteral("out/fiche_Cor.pdf"));
     QVERIFY(PdfInfo(printed, QStringLiteral("Page size")).endsWith(QStringLiteral("(A4)")));
@@ -604,6 +605,52 @@ void SavingTest::libreOfficeReadsTheOdtFiles()
         return all;
     };
     QCOMPARE(lines(printed), lines(m_dir->filePath(QStringLiteral("ours_Cor.pdf"))));
+}
+
+void SavingTest::libreOfficeLaysTheFilesOutAsPrinted_data()
+{
+    QTest::addColumn<int>("lines");
+    QTest::addColumn<int>("interline");
+    QTest::newRow("40 lines") << 40 << 2;
+    QTest::newRow("38 lines, interline 1") << 38 << 1; // two printed pages, but three without the line spacing
+}
+
+// A saved RTF or OpenDocument file opened in LibreOffice: as many pages as
+// the program's own PDF, every question line whole.
+void SavingTest::libreOfficeLaysTheFilesOutAsPrinted()
+{
+    QFETCH(int, lines);
+    QFETCH(int, interline);
+    if (!HaveTool(QStringLiteral("soffice")))
+        QSKIP("LibreOffice (soffice) is not installed");
+    const SampleWorksheet sheet = RealWorksheet({Drill::Mult, Drill::Divide}, lines, interline);
+    m_subject->SetRtfText(sheet.subjectRtf);
+    m_answer->SetRtfText(sheet.answerRtf);
+    for (const char *name : {"ours.pdf", "r.rtf", "o.odt"})
+        SaveWorksheet(m_window.get(), *m_subject->document(), *m_answer->document(), m_subject->logicalDpiX(),
+                      sheet.referenceCode, m_dir->path(), choose(m_dir->filePath(QString::fromLatin1(name))));
+    const QStringList saved{m_dir->filePath(QStringLiteral("r.rtf")), m_dir->filePath(QStringLiteral("r_Cor.rtf")),
+                            m_dir->filePath(QStringLiteral("o.odt")), m_dir->filePath(QStringLiteral("o_Cor.odt"))};
+    QCOMPARE(LibreOfficeConvert(m_dir->path(), QStringLiteral("pdf"), saved).exitCode, 0);
+
+    const QRegularExpression question(QStringLiteral("^\\d\\d+/"));
+    for (const auto &[converted, ours, view] :
+         {std::tuple{"r", "ours", m_subject}, std::tuple{"r_Cor", "ours_Cor", m_answer},
+          std::tuple{"o", "ours", m_subject}, std::tuple{"o_Cor", "ours_Cor", m_answer}}) {
+        const QString pdf = m_dir->filePath(QStringLiteral("out/%1.pdf").arg(QLatin1String(converted)));
+        QCOMPARE(PdfPageCount(pdf), PdfPageCount(m_dir->filePath(QStringLiteral("%1.pdf").arg(QLatin1String(ours)))));
+        QStringList shown;
+        for (const QStringList &page : PdfPageLines(pdf))
+            shown += page;
+        int questionLines = 0;
+        for (const QString &paragraph : view->ContentText().split(QStringLiteral("\r\n"))) {
+            if (!question.match(paragraph).hasMatch())
+                continue;
+            QVERIFY2(shown.contains(paragraph.simplified()), qPrintable(converted + (u' ' + paragraph.simplified())));
+            ++questionLines;
+        }
+        QCOMPARE(questionLines, 2 * lines);
+    }
 }
 
 QTEST_MAIN(SavingTest)

@@ -3,6 +3,7 @@
 #include "RtfSamples.h"
 #include "RtfTestSupport.h"
 #include "RtfWriter.h"
+#include "ViewDocument.h"
 
 #include <QTextCursor>
 
@@ -164,6 +165,24 @@ TEST(RtfWriter, WritesOnlyWhatChangesBetweenRuns)
     ASSERT_GT(yellow, 0);
     EXPECT_EQ(rtf.count("\\highlight" + QByteArray::number(yellow) + ' '), 160);
     EXPECT_EQ(rtf.count("\\highlight0 "), 160);
+}
+
+TEST(RtfWriter, StatesThePageOnlyWhenAsked)
+{
+    const auto doc = readRtf(samples::markupToRtf(samples::additions(3).answer));
+    const QByteArray bare = RtfWriter::write(doc.get());
+    EXPECT_FALSE(bare.contains("\\paperw"));
+    EXPECT_FALSE(bare.contains("\\stylesheet"));
+    // A4 with 5 mm at the sides (283 twips) and 10 mm above and below (567),
+    // lines at 95 %, between the tables and the text; the text is as before.
+    const QByteArray paged = RtfWriter::write(doc.get(), 96.0, RtfWriter::Page{SavedPageLayout(), 95});
+    const QByteArray page = "{\\stylesheet{\\sl228\\slmult1 Normal;}}\r\n"
+                            "\\paperw11906\\paperh16838\\margl283\\margr283\\margt567\\margb567\r\n";
+    const qsizetype body = bare.indexOf("\\viewkind4");
+    ASSERT_GT(body, 0);
+    EXPECT_EQ(paged, bare.left(body) + page + bare.mid(body));
+    EXPECT_EQ(blockTexts(*readRtf(paged)), blockTexts(*doc));
+    EXPECT_EQ(looks(*readRtf(paged)), looks(*doc));
 }
 
 TEST(RtfWriter, EmptyDocumentIsValidRtf)
