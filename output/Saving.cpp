@@ -101,7 +101,11 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
                    const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose,
                    const PupilSheet *drawn)
 {
-    const QString chosen = choose(parent, initialDir, ProposedFileName(referenceCode));
+    // With no stored folder, the dialog starts where the last save went,
+    // which the dialog of the platform this was designed for leaves as the
+    // current directory; Qt's would go back to where the program started.
+    const QString start = initialDir.isEmpty() ? QDir::currentPath() : initialDir;
+    const QString chosen = choose(parent, start, ProposedFileName(referenceCode));
     if (chosen.isEmpty())
         return;
     // The dialog leaves the process in the folder the user browsed to.

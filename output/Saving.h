@@ -46,7 +46,9 @@ using SaveChooser =
 // had none.
 QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString &proposedName);
 
-// "Enregistrer": asks for a name, then writes the subject view's document
+// "Enregistrer": asks for a name (the dialog starting in initialDir, or
+// when that is empty in the current directory: the folder of the last
+// save), then writes the subject view's document
 // to it and the answer view's beside it (always, even empty or with the
 // answer key off), each in the format its extension names (PDF "Sujet" and
 // "Corrigé", OpenDocument, text or RTF); sourceDpi is the views'

@@ -92,6 +92,7 @@ private slots:
     void linkLabelBoldUntilBackground();
     void scratchFilesStayInTheProgramsFolder();
     void savesPdfFromTheViews();
+    void saveDialogStartsWhereTheLastSaveWent();
     void toolkitTextsAreFrench();
 
     void settingsRestoredAtFirstShow();
@@ -883,6 +884,36 @@ void TestMainWindow::savesPdfFromTheViews()
                  inkOf(child<RichTextView>(view)->ContentText()));
     }
     QVERIFY(subject->ContentText().endsWith(QStringLiteral("Retouche")));
+}
+
+void TestMainWindow::saveDialogStartsWhereTheLastSaveWent()
+{
+    showAndActivate();
+    click("btnPlus");
+    const QString elsewhere = m_dir->filePath(QStringLiteral("ailleurs"));
+    QVERIFY(QDir().mkpath(elsewhere));
+    QStringList shown;
+    for (const QString &typed : {elsewhere + QStringLiteral("/fiche"), QString()}) {
+        whenModal<QFileDialog>([&shown, typed](QFileDialog *dialog) {
+            shown << dialog->directory().absolutePath();
+            auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (typed.isEmpty() || !name) {
+                dialog->reject();
+                return;
+            }
+            name->setText(typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        click("btnEnregistre");
+    }
+    QCOMPARE(shown, QStringList({m_dir->path(), elsewhere}));
+    // Only the two files saved there; the stored folder stays empty.
+    QCOMPARE(QDir(elsewhere).entryList(QDir::Files | QDir::Hidden),
+             QStringList({QStringLiteral("fiche.rtf"), QStringLiteral("fiche_Cor.rtf")}));
+    QVERIFY(m_form->close());
+    QFile ini(m_dir->filePath(QStringLiteral("oxeln.ini")));
+    QVERIFY(ini.open(QIODevice::ReadOnly));
+    QVERIFY(ini.readAll().contains("\r\nSaveDialog1_InitialDir=\r\n"));
 }
 
 void TestMainWindow::toolkitTextsAreFrench()
