@@ -15,9 +15,7 @@
 
 namespace oxeln {
 
-namespace {
-
-bool writeAll(int fd, std::string_view bytes)
+bool writeWhole(int fd, std::string_view bytes)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
@@ -33,6 +31,8 @@ bool writeAll(int fd, std::string_view bytes)
     }
     return true;
 }
+
+namespace {
 
 std::string folderOf(const std::string &path)
 {
@@ -165,7 +165,7 @@ std::optional<CommitFailure> FileBatch::add(const std::string &path, std::string
         return fail(CommitFailure::Kind::Create, s);
     if (exists)
         ::fchmod(s.fd, old.st_mode & 07777);
-    if (!writeAll(s.fd, bytes) || ::fsync(s.fd) != 0)
+    if (!writeWhole(s.fd, bytes) || ::fsync(s.fd) != 0)
         return fail(CommitFailure::Kind::Write, s);
     return std::nullopt;
 }
@@ -177,7 +177,7 @@ std::optional<CommitFailure> FileBatch::writeDirect(Staged &s)
     if (s.fd < 0)
         return fail(CommitFailure::Kind::Create, s);
     ::fcntl(s.fd, F_SETFL, ::fcntl(s.fd, F_GETFL) & ~O_NONBLOCK);
-    const bool written = writeAll(s.fd, s.directBytes);
+    const bool written = writeWhole(s.fd, s.directBytes);
     const int writeError = errno;
     const int closed = ::close(s.fd);
     s.fd = -1;

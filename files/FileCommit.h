@@ -68,6 +68,10 @@ private:
     std::optional<CommitFailure> m_failure;
 };
 
+// Writes all of bytes at fd's offset, again after an interruption; false
+// with errno telling why (EIO for a write that takes nothing).
+bool writeWhole(int fd, std::string_view bytes);
+
 // add() for each file, then commit().
 std::optional<CommitFailure> commitFiles(const std::vector<PendingFile> &files);
 

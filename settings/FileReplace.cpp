@@ -14,21 +14,11 @@ namespace oxeln {
 
 namespace {
 
+// The whole of bytes from the start of the file.
 bool writeAll(int fd, const QByteArray &bytes)
 {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd, bytes.constData() + done, size_t(bytes.size() - done), off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        done += n;
-    }
-    return true;
+    return ::lseek(fd, 0, SEEK_SET) == 0
+        && writeWhole(fd, std::string_view(bytes.constData(), size_t(bytes.size())));
 }
 
 bool readAll(int fd, QByteArray *bytes)
