@@ -14,7 +14,13 @@ namespace {
 class StandInHost : public DrillHost
 {
 public:
-    explicit StandInHost(const ComposeOptions &options) : m_options(options) {}
+    explicit StandInHost(const ComposeOptions &options)
+        : m_options(options),
+          m_settings{options.maxValue, options.lineCount, options.interlineCount}
+    {
+    }
+
+    void useSettings(const SpinSettings &settings) { m_settings = settings; }
 
     void clearViews()
     {
@@ -26,9 +32,9 @@ public:
     int answerLineCount() override { return m_answerView.lineCount(); }
     std::string title(int line) override { return m_options.titles.at(static_cast<std::size_t>(line - 1)); }
     bool answerKeyEnabled() override { return m_options.answerKey; }
-    int maxValue() override { return m_options.maxValue; }
-    int lineCount() override { return m_options.lineCount; }
-    int interlineCount() override { return m_options.interlineCount; }
+    int maxValue() override { return m_settings.maxValue; }
+    int lineCount() override { return m_settings.lineCount; }
+    int interlineCount() override { return m_settings.interlineCount; }
     DrillOptions drillOptions() override { return m_options.drillOptions; }
     void showNotice(const std::string &text) override
     {
@@ -43,6 +49,7 @@ public:
 
 private:
     const ComposeOptions &m_options;
+    SpinSettings m_settings;
     StandInView m_subjectView;
     StandInView m_answerView;
     std::string m_notice;
@@ -61,6 +68,8 @@ ComposedWorksheet composeWorksheet(const ComposeOptions &options)
     worksheet.random().seed(options.seed ? *options.seed : clockSeed());
     StandInHost host(options);
     for (const ComposeStep &step : options.steps) {
+        if (step.settings)
+            host.useSettings(*step.settings);
         if (step.drill) {
             worksheet.runDrill(*step.drill, host);
         } else {
@@ -69,7 +78,7 @@ ComposedWorksheet composeWorksheet(const ComposeOptions &options)
         }
     }
     return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer(), host.notice(), worksheet.titles(),
-            worksheet.questions()};
+            worksheet.counter(), worksheet.questions()};
 }
 
 std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)

@@ -13,10 +13,24 @@
 // that both give the same bytes for the same seed, settings and clicks.
 namespace oxeln::compose {
 
+// Max valeur, Max quest and Interligne as the window's spin boxes hold them.
+struct SpinSettings
+{
+    std::int32_t maxValue = 100;
+    std::int32_t lineCount = 30;
+    std::int32_t interlineCount = 2;
+
+    bool operator==(const SpinSettings &) const = default;
+};
+
 // One click of the run: a drill button, or "RAZ" when drill is empty.
 struct ComposeStep
 {
-    std::optional<Drill> drill;
+    std::optional<Drill> drill{};
+    // The spin boxes were changed before this click: the values hold from
+    // this step on, instead of the options' (a page replays a teacher's
+    // session this way; the command line never sets them).
+    std::optional<SpinSettings> settings{};
 };
 
 struct ComposeOptions
@@ -49,6 +63,7 @@ struct ComposedWorksheet
     // few different questions. Empty when none.
     std::string notice;
     std::array<std::string, 3> titles;
+    std::int32_t counter = 0; // as the counter panel shows it at the end
     QuestionList questions;
 };
 

@@ -14,6 +14,25 @@ QuestionChoice NextChoice(QuestionChoice choice)
     }
 }
 
+namespace {
+
+// A uniform draw from [0, n), n >= 1, by rejection from the generator's 32
+// bits: unlike std::uniform_int_distribution, whose algorithm each standard
+// library chooses, it gives the same picks in every build (the browser
+// edition's too) for the same seed.
+std::size_t drawBelow(std::mt19937 &draws, std::size_t n)
+{
+    const std::uint32_t range = static_cast<std::uint32_t>(n);
+    // The largest multiple of range that fits: values from there are redrawn.
+    const std::uint32_t limit = static_cast<std::uint32_t>((std::uint64_t{1} << 32) / range * range - 1);
+    std::uint32_t value = static_cast<std::uint32_t>(draws());
+    while (value > limit)
+        value = static_cast<std::uint32_t>(draws());
+    return value % range;
+}
+
+} // namespace
+
 std::vector<std::size_t> ChooseQuestions(std::size_t available, QuestionChoice choice,
                                          std::mt19937 &draws)
 {
@@ -23,10 +42,8 @@ std::vector<std::size_t> ChooseQuestions(std::size_t available, QuestionChoice c
         return indices;
     const std::size_t wanted = std::min(available, static_cast<std::size_t>(choice));
     // The first places of a Fisher-Yates shuffle: each pick from those left.
-    for (std::size_t i = 0; i < wanted; ++i) {
-        std::uniform_int_distribution<std::size_t> pick(i, available - 1);
-        std::swap(indices[i], indices[pick(draws)]);
-    }
+    for (std::size_t i = 0; i < wanted; ++i)
+        std::swap(indices[i], indices[i + drawBelow(draws, available - i)]);
     indices.resize(wanted);
     return indices;
 }
