@@ -1,0 +1,133 @@
+// The page against the composer: for random seeds, settings, titles and
+// clicks (RAZ among them), the RTF files the page downloads are the very
+// bytes of oxeln-compose for the same inputs, under the name the window
+// proposes; the address the page writes rebuilds the same sheet; nothing is
+// fetched. Then the two screenshots of the README.
+// Usage: node web-worksheets.mjs PAGE.html OXELN-COMPOSE [SCREENSHOT-DIR]
+import { launch, recordRequests, check } from './lib/browser.mjs';
+import { execFileSync } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, mkdirSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+const [pagePath, composer, shots] = process.argv.slice(2);
+const pageUrl = 'file://' + pagePath;
+const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2'];
+const BUTTONS = { '+': 'btnPlus', '-': 'btnMoins', x: 'btnMult', '^': 'btnPuiss', ':': 'btnDivise', S1: 'btnSA', S2: 'btnSAS', RAZ: 'btnRAZ' };
+const TITLES = ['Évaluation n°3 — 5e B', 'Mardi 12 mars', 'Calculer ; écrire « / » si le quotient n\'existe pas.', '<b>gras</b> & {accolades}'];
+
+// The scenarios' own draws, fixed so that a failure can be replayed.
+let state = 20240611;
+const below = (n) => {
+    state = (Math.imul(state, 1103515245) + 12345) >>> 0;
+    return Math.floor((state / 2 ** 32) * n);
+};
+
+function scenario(index) {
+    const s = {
+        seed: below(2 ** 32), max: 10 + below(990), lines: 1 + below(40), interline: 1 + below(5),
+        answerKey: below(6) !== 0, titles: [null, null, null], clicks: [], keysDown: 0,
+    };
+    if (index % 4 === 1) s.titles[below(3)] = TITLES[below(TITLES.length)];
+    if (index % 3 === 2) s.keysDown = 1 + below(Math.min(5, s.lines)); // Max quest lowered by the keyboard
+    const count = 1 + below(5);
+    // RAZ only where the window allows it: after a drill, views not empty.
+    const afterDrill = () => s.clicks.length > 0 && s.clicks[s.clicks.length - 1] !== 'RAZ';
+    for (let i = 0; i < count; ++i) {
+        s.clicks.push(afterDrill() && i < count - 1 && below(5) === 0 ? 'RAZ' : DRILLS[below(DRILLS.length)]);
+    }
+    if (index % 10 === 9 && afterDrill()) s.clicks.push('RAZ'); // ends with empty views
+    return s;
+}
+
+function composed(s, dir) {
+    const args = ['--seed', String(s.seed), '--max', String(s.max), '--lines', String(s.lines - s.keysDown),
+        '--interline', String(s.interline), '--out', join(dir, 'fiche.rtf')];
+    if (!s.answerKey) args.push('--no-answer');
+    s.titles.forEach((t, i) => { if (t !== null) args.push(`--title${i + 1}`, t); });
+    const reference = execFileSync(composer, [...args, ...s.clicks]).toString().trim();
+    return { reference, subject: readFileSync(join(dir, 'fiche.rtf')), answer: readFileSync(join(dir, 'fiche_Cor.rtf')) };
+}
+
+async function download(page, id) {
+    const [file] = await Promise.all([page.waitForEvent('download'), page.click('#' + id)]);
+    return { name: file.suggestedFilename(), bytes: readFileSync(await file.path()) };
+}
+
+// The page at an address, with nothing kept from an earlier scenario.
+async function open(page, hash) {
+    for (const clear of [true, false]) {
+        await page.goto('about:blank');
+        await page.goto(pageUrl + hash);
+        await page.waitForSelector('html[data-pret="oui"]');
+        if (clear) await page.evaluate(() => localStorage.clear());
+    }
+}
+
+// Both files as the composer writes them, under the window's names.
+async function compareDownloads(page, s, expected, label) {
+    const code = expected.reference.replace('Ref ', '');
+    const subject = await download(page, 'telechargerSujet');
+    check(subject.name === `Ent_Rel${code}.rtf`, `${label}: subject named ${subject.name}`);
+    check(subject.bytes.equals(expected.subject), `${label}: subject RTF differs from the composer's`);
+    if (s.answerKey) {
+        const answer = await download(page, 'telechargerCorrige');
+        check(answer.name === `Ent_Rel${code}_Cor.rtf`, `${label}: answer key named ${answer.name}`);
+        check(answer.bytes.equals(expected.answer), `${label}: answer key RTF differs from the composer's`);
+    } else {
+        check(await page.isDisabled('#telechargerCorrige'), `${label}: answer key offered while switched off`);
+    }
+}
+
+const dir = mkdtempSync(join(tmpdir(), 'oxeln-web-'));
+const browser = await launch();
+try {
+    const page = await browser.context.newPage();
+    const requests = recordRequests(page);
+    let compared = 0;
+    for (let i = 0; i < 50; ++i) {
+        const s = scenario(i);
+        const label = `scenario ${i} (${JSON.stringify(s)})`;
+        const expected = composed(s, dir);
+        await open(page, `#graine=${s.seed}&max=${s.max}&lignes=${s.lines}&interligne=${s.interline}`
+            + `&corrige=${s.answerKey ? 'oui' : 'non'}`);
+        for (let k = 0; k < 3; ++k) {
+            if (s.titles[k] !== null) await page.fill(['#ETitre1', '#Etitre2', '#Etitre3'][k], s.titles[k]);
+        }
+        for (let k = 0; k < s.keysDown; ++k) await page.press('#spMaxLigne', 'ArrowDown');
+        for (const c of s.clicks) await page.click('#' + BUTTONS[c]);
+
+        if (s.clicks[s.clicks.length - 1] === 'RAZ') {
+            check(await page.isDisabled('#telechargerSujet') && await page.isDisabled('#btnRAZ'),
+                  `${label}: outputs still offered after RAZ`);
+            check(await page.textContent('#pnlNb') === '0', `${label}: counter after RAZ`);
+            continue;
+        }
+        check(await page.textContent('#reference') === expected.reference, `${label}: reference shown`);
+        await compareDownloads(page, s, expected, label);
+        ++compared;
+        // The address the page wrote gives the same sheet in a fresh page.
+        if (i % 5 === 0) {
+            const address = new URL(page.url()).hash;
+            await open(page, address);
+            await compareDownloads(page, s, expected, label + ' from its address ' + address);
+        }
+    }
+    check(compared === 45, `only ${compared} scenarios compared`);
+    const foreign = requests.all.filter((url) => url.split('#')[0] !== pageUrl && !url.startsWith('data:')
+        && !url.startsWith('blob:') && url !== 'about:blank');
+    check(foreign.length === 0, 'requests made: ' + JSON.stringify(foreign.slice(0, 5)));
+    console.log(`${compared} scenarios compared with oxeln-compose, ${requests.all.length} requests, none foreign`);
+
+    if (shots) {
+        mkdirSync(shots, { recursive: true });
+        for (const [width, height, name] of [[1366, 900, 'web-bureau.png'], [768, 1024, 'web-768.png']]) {
+            await page.setViewportSize({ width, height });
+            await open(page, '#graine=2024&max=100&lignes=6&interligne=1&exercices=+,x,^,S2');
+            await page.screenshot({ path: join(shots, name) });
+        }
+    }
+} finally {
+    await browser.close();
+    rmSync(dir, { recursive: true, force: true });
+}

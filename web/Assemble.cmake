@@ -1,0 +1,21 @@
+# Puts the style sheet, the core and the scripts into page.html: one file,
+# nothing for the browser to fetch.
+cmake_policy(SET CMP0054 NEW)
+file(READ ${SOURCE}/page.html page)
+foreach(pair IN ITEMS "STYLE=${SOURCE}/style.css" "CORE=${CORE_JS}" "PROJECTION=${SOURCE}/projection.js"
+                      "APP=${SOURCE}/app.js")
+    string(REGEX REPLACE "=.*" "" placeholder "${pair}")
+    string(REGEX REPLACE "^[A-Z]+=" "" path "${pair}")
+    file(READ ${path} text)
+    string(FIND "${text}" "</script" closing)
+    string(FIND "${text}" "</style" closingStyle)
+    if(NOT closing EQUAL -1 OR NOT closingStyle EQUAL -1)
+        message(FATAL_ERROR "${path} holds a closing tag: it would end its element early")
+    endif()
+    string(REPLACE "/*@${placeholder}@*/" "${text}" page "${page}")
+endforeach()
+file(WRITE ${OUT} "${page}")
+file(SIZE ${OUT} size)
+if(size GREATER_EQUAL 1000000)
+    message(FATAL_ERROR "oxeln.html is ${size} bytes: over the 1 MB budget")
+endif()

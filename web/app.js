@@ -1,0 +1,335 @@
+// The page: the window's settings, drill buttons and outputs over the core.
+// The worksheet is always what the composer makes of the same seed,
+// settings and clicks; the address keeps those, so a link rebuilds it.
+(function () {
+  'use strict';
+
+  const $ = (id) => document.getElementById(id);
+  const MM = 96 / 25.4; // CSS pixels in a millimetre
+  const STORE = 'oxeln.reglages';
+  const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2'];
+  const SPINS = {
+    max: { input: $('spmaxvaleur'), min: 10, max: 999, value: 100, step: 100, key: 'max' },
+    lignes: { input: $('spMaxLigne'), min: 1, max: 40, value: 30, step: 1, key: 'lignes' },
+    interligne: { input: $('spinterligne'), min: 1, max: 5, value: 2, step: 1, key: 'interligne' },
+  };
+  const TITLES = [$('ETitre1'), $('Etitre2'), $('Etitre3')];
+
+  let core = null;
+  let sheet = null;
+  let seed = 0;
+  // Each click: { name, max, lignes, interligne } as the spin boxes were.
+  let steps = [];
+  let defaults = [];
+  let hasSheet = false;
+  let firstShown = false;
+
+  const clamp = (v, lo, hi) => Math.min(hi, Math.max(lo, v));
+
+  // Milliseconds since midnight UTC, as the window seeds its draws.
+  function clockSeed() {
+    const now = new Date();
+    return ((now.getUTCHours() * 60 + now.getUTCMinutes()) * 60 + now.getUTCSeconds()) * 1000 + now.getUTCMilliseconds();
+  }
+
+  // ---- Spin boxes: no typing, the arrows and Up/Down by the step ----------
+
+  function spinSet(spin, value) {
+    const v = Number.isFinite(value) ? Math.round(value) : spin.min;
+    spin.value = clamp(v, spin.min, spin.max);
+    spin.input.value = String(spin.value);
+    spin.input.setAttribute('aria-valuenow', String(spin.value));
+  }
+
+  function spinBy(spin, direction) {
+    spinSet(spin, spin.value + direction * spin.step);
+    settingsChanged();
+  }
+
+  for (const spin of Object.values(SPINS)) {
+    spin.input.addEventListener('keydown', (event) => {
+      if (event.key === 'ArrowUp' || event.key === 'ArrowDown') {
+        event.preventDefault();
+        spinBy(spin, event.key === 'ArrowUp' ? 1 : -1);
+      } else if (event.key.length === 1 && !event.ctrlKey && !event.metaKey) {
+        event.preventDefault(); // the number is never typed
+      }
+    });
+    for (const button of spin.input.parentElement.querySelectorAll('button')) {
+      button.addEventListener('click', () => {
+        spinBy(spin, Number(button.dataset.sens));
+        spin.input.focus();
+      });
+    }
+    spin.input.addEventListener('paste', (event) => event.preventDefault());
+    spin.input.addEventListener('cut', (event) => event.preventDefault());
+    spin.input.addEventListener('contextmenu', (event) => event.preventDefault());
+  }
+  // A click on the number switches Max valeur between hundreds and units.
+  SPINS.max.input.addEventListener('click', () => {
+    SPINS.max.step = SPINS.max.step === 100 ? 1 : 100;
+    $('pas').textContent = SPINS.max.step === 100 ? 'pas de 100' : 'pas de 1';
+  });
+
+  function spinValues() {
+    return { max: SPINS.max.value, lignes: SPINS.lignes.value, interligne: SPINS.interligne.value };
+  }
+
+  // ---- Titles: only what Windows-1252 can write ----------------------------
+
+  const accepted = ['', '', ''];
+  TITLES.forEach((input, i) => {
+    input.addEventListener('input', () => {
+      if (core.encodable(input.value)) {
+        accepted[i] = input.value;
+        $('titreRefuse').hidden = true;
+        settingsChanged();
+      } else {
+        const at = Math.max(0, input.selectionStart - (input.value.length - accepted[i].length));
+        input.value = accepted[i];
+        input.setSelectionRange(at, at);
+        $('titreRefuse').textContent = 'Caractère refusé : la fiche ne peut écrire que les caractères d\'un document Windows-1252 (lettres accentuées comprises).';
+        $('titreRefuse').hidden = false;
+      }
+    });
+  });
+
+  // ---- Settings kept in the browser ----------------------------------------
+
+  function saveSettings() {
+    try {
+      localStorage.setItem(STORE, JSON.stringify({
+        ...spinValues(), corrige: $('CBCorrige').checked, titres: accepted.slice(),
+      }));
+    } catch (e) { /* storage refused (private window): the settings last for the visit */ }
+  }
+
+  function loadSettings() {
+    let stored = {};
+    try { stored = JSON.parse(localStorage.getItem(STORE) || '{}') || {}; } catch (e) { stored = {}; }
+    spinSet(SPINS.max, Number(stored.max ?? SPINS.max.value));
+    spinSet(SPINS.lignes, Number(stored.lignes ?? SPINS.lignes.value));
+    spinSet(SPINS.interligne, Number(stored.interligne ?? SPINS.interligne.value));
+    $('CBCorrige').checked = stored.corrige !== false;
+    TITLES.forEach((input, i) => {
+      const t = Array.isArray(stored.titres) && typeof stored.titres[i] === 'string' && core.encodable(stored.titres[i])
+        ? stored.titres[i] : defaults[i];
+      input.value = accepted[i] = t.slice(0, Number(input.maxLength));
+    });
+  }
+
+  // ---- The address: seed, settings and clicks -------------------------------
+
+  // Items of "exercices": a drill or RAZ is a click, "lignes=10" a change
+  // of a spin box before the next clicks.
+  function encodeItem(text) {
+    return encodeURIComponent(text).replace(/%2B/g, '+').replace(/%3A/g, ':').replace(/%3D/g, '=').replace(/%5E/g, '^');
+  }
+
+  function addressOf() {
+    const first = steps.length ? steps[0] : spinValues();
+    const parts = [`graine=${seed}`, `max=${first.max}`, `lignes=${first.lignes}`, `interligne=${first.interligne}`];
+    if (!$('CBCorrige').checked) parts.push('corrige=non');
+    accepted.forEach((t, i) => { if (t !== defaults[i]) parts.push(`titre${i + 1}=${encodeURIComponent(t)}`); });
+    const items = [];
+    let current = first;
+    const follow = (wanted) => {
+      for (const key of ['max', 'lignes', 'interligne']) {
+        if (wanted[key] !== current[key]) items.push(`${key}=${wanted[key]}`);
+      }
+      current = wanted;
+    };
+    for (const step of steps) {
+      follow(step);
+      items.push(encodeItem(step.name));
+    }
+    follow(spinValues());
+    if (items.length) parts.push('exercices=' + items.join(','));
+    return '#' + parts.join('&');
+  }
+
+  function updateAddress() {
+    const hash = addressOf();
+    if (location.hash !== hash) history.replaceState(null, '', hash);
+  }
+
+  // What the address asks for; false when it holds nothing of a worksheet.
+  function readAddress() {
+    const hash = location.hash.replace(/^#/, '');
+    if (!hash) return false;
+    const params = new Map();
+    for (const piece of hash.split('&')) {
+      const eq = piece.indexOf('=');
+      if (eq <= 0) continue;
+      try { params.set(piece.slice(0, eq), decodeURIComponent(piece.slice(eq + 1))); } catch (e) { /* a broken escape is skipped */ }
+    }
+    const number = (text) => (/^[+-]?\d{1,10}$/.test(text ?? '') ? Number(text) : NaN);
+    const g = number(params.get('graine'));
+    seed = Number.isFinite(g) && g >= 0 && g <= 0xFFFFFFFF ? g : clockSeed();
+    for (const key of ['max', 'lignes', 'interligne']) {
+      if (params.has(key)) spinSet(SPINS[key], number(params.get(key)));
+    }
+    if (params.has('corrige')) $('CBCorrige').checked = !/^(non|0|false)$/i.test(params.get('corrige'));
+    TITLES.forEach((input, i) => {
+      const t = params.get(`titre${i + 1}`);
+      if (t !== undefined && core.encodable(t)) input.value = accepted[i] = t.slice(0, Number(input.maxLength));
+    });
+    steps = [];
+    for (const raw of (params.get('exercices') || '').split(',')) {
+      const item = raw.trim();
+      const change = /^(max|lignes|interligne)=(.*)$/.exec(item);
+      if (change) {
+        spinSet(SPINS[change[1]], number(change[2]));
+      } else {
+        const name = item.toUpperCase() === 'RAZ' ? 'RAZ' : DRILLS.find((d) => d.toLowerCase() === item.toLowerCase());
+        if (name) steps.push({ name, ...spinValues() });
+      }
+    }
+    return true;
+  }
+
+  // ---- The worksheet ---------------------------------------------------------
+
+  function compose() {
+    sheet.setSeed(seed);
+    sheet.setAnswerKey($('CBCorrige').checked);
+    accepted.forEach((t, i) => sheet.setTitle(i + 1, t));
+    const v = spinValues();
+    sheet.setSettings(v.max, v.lignes, v.interligne);
+    sheet.clearSteps();
+    for (const s of steps) sheet.addStep(s.name, s.max, s.lignes, s.interligne);
+    sheet.compose();
+    // The views hold the worksheet after any drill; RAZ empties them.
+    hasSheet = steps.length > 0 && steps[steps.length - 1].name !== 'RAZ';
+    show();
+  }
+
+  // The sheet's natural width: 200 mm, or its widest unwrapped line.
+  function fitSheet(feuille) {
+    feuille.style.width = '';
+    feuille.style.setProperty('--zoom-ecran', '1');
+    let widest = 200 * MM;
+    for (const line of feuille.querySelectorAll('p.fixed')) widest = Math.max(widest, line.scrollWidth);
+    feuille.style.width = widest + 'px';
+    const frame = feuille.parentElement;
+    const room = frame.clientWidth - 2 * 0.6 * 16 - 1;
+    const padded = widest + 12 * MM;
+    feuille.style.setProperty('--zoom-ecran', String(Math.min(1, room / padded)));
+    // On paper, 190 mm between the margins: drawn at 95 %, as the
+    // program's own PDF pages, or smaller when a line is wider.
+    feuille.style.setProperty('--zoom-impression', String(Math.min(0.95, (190 * MM) / widest)));
+  }
+
+  function show() {
+    const answerOn = $('CBCorrige').checked;
+    const subject = $('RxE1');
+    const answer = $('RxE2');
+    subject.innerHTML = hasSheet ? sheet.subjectHtml() : '';
+    answer.innerHTML = hasSheet && answerOn ? sheet.answerHtml() : '';
+    fitSheet(subject);
+    fitSheet(answer);
+    $('videSujet').hidden = hasSheet;
+    $('videCorrige').hidden = hasSheet && answerOn;
+    $('videCorrige').textContent = answerOn
+      ? 'Le corrigé s\'écrit en même temps que le sujet, chaque résultat surligné en jaune.'
+      : 'Corrigé désactivé : cochez « Corrigé » pour l\'écrire avec le sujet.';
+    $('pnlNb').textContent = steps.length ? String(sheet.counter()) : '00';
+    $('reference').textContent = hasSheet ? sheet.reference() : '';
+    for (const id of ['btnRAZ', 'imprimerSujet', 'telechargerSujet']) $(id).disabled = !hasSheet;
+    for (const id of ['imprimerCorrige', 'telechargerCorrige']) $(id).disabled = !(hasSheet && answerOn);
+    $('projeter').disabled = !(hasSheet && sheet.questionCount() > 0);
+    updateAddress();
+    if (hasSheet && !firstShown) {
+      firstShown = true;
+      performance.mark('oxeln-premiere-fiche');
+    }
+  }
+
+  function click(name) {
+    steps.push({ name, ...spinValues() });
+    compose();
+  }
+
+  function settingsChanged() {
+    saveSettings();
+    if (sheet) compose();
+  }
+
+  // ---- Outputs -----------------------------------------------------------------
+
+  function fileName(answer) {
+    const base = sheet.reference().replace('Ref ', 'Ent_Rel');
+    return base + (answer ? '_Cor' : '') + '.rtf';
+  }
+
+  function download(answer) {
+    const bytes = answer ? sheet.answerRtf() : sheet.subjectRtf();
+    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/rtf' }));
+    const link = document.createElement('a');
+    link.href = url;
+    link.download = fileName(answer);
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(() => URL.revokeObjectURL(url), 10000);
+  }
+
+  // Prepares the one sheet the print style sheet shows; the browser's own
+  // dialog then chooses the printer and the number of copies.
+  function preparePrint(answer) {
+    document.body.classList.remove('imprime-sujet', 'imprime-corrige');
+    document.body.classList.add(answer ? 'imprime-corrige' : 'imprime-sujet');
+    document.title = (answer ? 'Corrigé ' : 'Sujet ') + sheet.reference();
+  }
+
+  function print(answer) {
+    preparePrint(answer);
+    window.print();
+  }
+
+  window.addEventListener('afterprint', () => {
+    document.body.classList.remove('imprime-sujet', 'imprime-corrige');
+    document.title = 'Oxeln — fiches de calcul sur les entiers relatifs';
+  });
+
+  // ---- Start -------------------------------------------------------------------
+
+  function wire() {
+    for (const button of document.querySelectorAll('button[data-exercice]')) {
+      button.addEventListener('click', () => click(button.dataset.exercice));
+    }
+    $('btnRAZ').addEventListener('click', () => click('RAZ'));
+    $('CBCorrige').addEventListener('change', settingsChanged);
+    $('telechargerSujet').addEventListener('click', () => download(false));
+    $('telechargerCorrige').addEventListener('click', () => download(true));
+    $('imprimerSujet').addEventListener('click', () => print(false));
+    $('imprimerCorrige').addEventListener('click', () => print(true));
+    $('projeter').addEventListener('click', () => {
+      const questions = [];
+      for (let i = 0; i < sheet.questionCount(); ++i) questions.push(sheet.question(i));
+      window.OxelnProjection.start(core, questions);
+    });
+    window.addEventListener('hashchange', () => {
+      if (location.hash !== addressOf() && readAddress()) compose();
+    });
+    let resizing = 0;
+    window.addEventListener('resize', () => {
+      cancelAnimationFrame(resizing);
+      resizing = requestAnimationFrame(() => { fitSheet($('RxE1')); fitSheet($('RxE2')); });
+    });
+  }
+
+  OxelnCore().then((module) => {
+    core = module;
+    performance.mark('oxeln-coeur-pret');
+    defaults = [1, 2, 3].map((line) => core.defaultTitle(line));
+    loadSettings();
+    if (!readAddress()) seed = clockSeed();
+    sheet = new core.Sheet();
+    wire();
+    compose();
+    // For tests and for anyone scripting the page.
+    window.oxeln = { preparePrint, addressOf, fileName };
+    document.documentElement.dataset.pret = 'oui';
+  });
+})();
