@@ -392,8 +392,10 @@
     screen.hidden = true;
     document.removeEventListener('keydown', onKey, true);
     window.removeEventListener('resize', onResize);
-    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    if (returnFocus) returnFocus.focus();
+    // Focus goes back once full screen is left: leaving it moves the focus.
+    const focusBack = () => { if (returnFocus) returnFocus.focus(); };
+    if (document.fullscreenElement) document.exitFullscreen().then(focusBack, focusBack);
+    else focusBack();
   }
 
   function start(core, list) {

@@ -84,6 +84,30 @@ const browser = await launch();
 try {
     const page = await browser.context.newPage();
     const requests = recordRequests(page);
+
+    // A first visit: the window's defaults, nothing to print yet; the spin
+    // boxes take no typing and keep to their limits.
+    await open(page, '');
+    const value = (id) => page.inputValue('#' + id);
+    check(await value('spmaxvaleur') === '100' && await value('spMaxLigne') === '30' && await value('spinterligne') === '2'
+          && await page.isChecked('#CBCorrige') && (await value('ETitre1')).startsWith('Nom :'),
+          'defaults of a first visit');
+    check(await page.textContent('#pnlNb') === '00' && await page.isDisabled('#imprimerSujet')
+          && await page.isDisabled('#btnRAZ') && await page.isDisabled('#projeter'), 'outputs offered before any drill');
+    await page.press('#spmaxvaleur', '5');
+    await page.press('#spmaxvaleur', 'ArrowDown');
+    check(await value('spmaxvaleur') === '10', 'Max valeur: typed digit or step of 100 down from 100');
+    await page.click('#spmaxvaleur'); // step of 1
+    await page.press('#spmaxvaleur', 'ArrowUp');
+    check(await value('spmaxvaleur') === '11', 'Max valeur: a click on the number gives a step of 1');
+    await page.click('#spmaxvaleur');
+    for (let k = 0; k < 11; ++k) await page.press('#spmaxvaleur', 'ArrowUp');
+    for (let k = 0; k < 6; ++k) await page.press('#spinterligne', 'ArrowUp');
+    check(await value('spmaxvaleur') === '999' && await value('spinterligne') === '5', 'upper limits');
+    await page.fill('#Etitre2', 'Classe de 5e ✓');
+    check(await value('Etitre2') !== 'Classe de 5e ✓' && await page.isVisible('#titreRefuse'),
+          'a title took a character Windows-1252 cannot write');
+
     let compared = 0;
     for (let i = 0; i < 50; ++i) {
         const s = scenario(i);
