@@ -6,9 +6,12 @@
 #include "Composition.h"
 #include "Cp1252.h"
 #include "DefaultTitles.h"
+#include "DrillOptions.h"
+#include "GiftQuiz.h"
 #include "MarkupToHtml.h"
 #include "MarkupToRtf.h"
 #include "ProjectionRound.h"
+#include "StudentPage.h"
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -41,6 +44,7 @@ const char *kindName(QuestionPart::Kind kind)
     case QuestionPart::Kind::Operator: return "operator";
     case QuestionPart::Kind::Exponent: return "exponent";
     case QuestionPart::Kind::Blank: return "blank";
+    case QuestionPart::Kind::Bracket: return "bracket";
     default: return "term";
     }
 }
@@ -53,9 +57,13 @@ bool encodable(const std::string &utf8)
     return Utf8ToCp1252(utf8).has_value();
 }
 
-std::string defaultTitle(int line)
+// The title a line gets unless the teacher types another; the third one,
+// the instruction, follows the writing ("parentheses", "negatifs"...).
+std::string defaultTitle(int line, const std::string &writing)
 {
-    const std::string_view title = line == 1 ? DefaultTitle1 : line == 2 ? DefaultTitle2 : DefaultTitle3;
+    const std::optional<Writing> w = ParseWriting(writing).value;
+    const std::string_view title = line == 1 ? DefaultTitle1 : line == 2 ? DefaultTitle2
+                                                                          : DefaultTitle3For(w.value_or(Writing::Parentheses));
     return Cp1252ToUtf8(title);
 }
 
@@ -81,6 +89,21 @@ public:
         m_options.lineCount = s.lineCount;
         m_options.interlineCount = s.interlineCount;
     }
+    // The options every drill of the sheet takes, by the composer's names;
+    // an unknown name leaves its option as it was. Numbers of 0 are unset.
+    void setDrillOptions(const std::string &writing, int smallest, const std::string &signs, bool noDuplicates,
+                         bool exactDivisions, int largestExponent, int largestBase, bool compactAnswer)
+    {
+        DrillOptions &o = m_options.drillOptions;
+        o.writing = ParseWriting(writing).value.value_or(o.writing);
+        o.signs = ParseSignMix(signs).value.value_or(o.signs);
+        o.smallest = std::clamp(smallest, 0, SmallestLimit);
+        o.noDuplicates = noDuplicates;
+        o.exactDivisions = exactDivisions;
+        o.largestExponent = std::clamp(largestExponent, 0, LargestExponentLimit);
+        o.largestBase = std::clamp(largestBase, 0, LargestBaseLimit);
+        o.compactAnswer = compactAnswer;
+    }
     void clearSteps() { m_options.steps.clear(); }
     // A click on a drill button ("+", "S2"...) or "RAZ", with the spin boxes
     // as they were; false for any other name.
@@ -101,6 +124,11 @@ public:
     val answerRtf() const { return bytesOf(MarkupToRtf(m_sheet.answer)); }
     std::string subjectHtml() const { return MarkupToHtml(m_sheet.subject); }
     std::string answerHtml() const { return MarkupToHtml(m_sheet.answer); }
+    // The pupils' page and the Moodle quiz, as oxeln-compose writes them.
+    std::string studentPage() const { return StudentPageHtml({m_sheet.referenceCode, m_sheet.titles, m_sheet.questions}); }
+    std::string giftQuiz() const { return GiftQuiz({m_sheet.referenceCode, m_sheet.titles, m_sheet.questions}); }
+    // What a drill had to say ("sans doublon" short of questions), or "".
+    std::string notice() const { return Cp1252ToUtf8(m_sheet.notice); }
 
     int questionCount() const { return static_cast<int>(m_sheet.questions.size()); }
     // { chain, parts: [{ kind, text }], answer } with the documents' own texts.
@@ -178,6 +206,7 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("setAnswerKey", &Sheet::setAnswerKey)
         .function("setTitle", &Sheet::setTitle)
         .function("setSettings", &Sheet::setSettings)
+        .function("setDrillOptions", &Sheet::setDrillOptions)
         .function("clearSteps", &Sheet::clearSteps)
         .function("addStep", &Sheet::addStep)
         .function("compose", &Sheet::compose)
@@ -187,6 +216,9 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("answerRtf", &Sheet::answerRtf)
         .function("subjectHtml", &Sheet::subjectHtml)
         .function("answerHtml", &Sheet::answerHtml)
+        .function("studentPage", &Sheet::studentPage)
+        .function("giftQuiz", &Sheet::giftQuiz)
+        .function("notice", &Sheet::notice)
         .function("questionCount", &Sheet::questionCount)
         .function("question", &Sheet::question);
     emscripten::class_<Round>("Round")

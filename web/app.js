@@ -7,7 +7,18 @@
   const $ = (id) => document.getElementById(id);
   const MM = 96 / 25.4; // CSS pixels in a millimetre
   const STORE = 'oxeln.reglages';
-  const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2'];
+  const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2', '?+', '?-', '?x', '?:', 'P1', 'P2', '<'];
+  // The drill options, by the composer's names: [element, address key, default].
+  const OPTIONS = {
+    ecriture: { el: $('ecriture'), fallback: 'parentheses' },
+    signes: { el: $('signes'), fallback: 'hasard' },
+    min: { el: $('min'), limit: 999 },
+    'exposant-max': { el: $('exposantMax'), limit: 58 },
+    'base-max': { el: $('baseMax'), limit: 999 },
+    'sans-doublon': { el: $('sansDoublon') },
+    'divisions-exactes': { el: $('divisionsExactes') },
+    'corrige-compact': { el: $('corrigeCompact') },
+  };
   const SPINS = {
     max: { input: $('spmaxvaleur'), min: 10, max: 999, value: 100, step: 100, key: 'max' },
     lignes: { input: $('spMaxLigne'), min: 1, max: 40, value: 30, step: 1, key: 'lignes' },
@@ -75,6 +86,51 @@
     return { max: SPINS.max.value, lignes: SPINS.lignes.value, interligne: SPINS.interligne.value };
   }
 
+  // ---- Drill options ----------------------------------------------------------
+
+  // Each option's value: a name, a number (0 when unset) or a flag.
+  function optionValue(key) {
+    const o = OPTIONS[key];
+    if (o.fallback) return o.el.value;
+    if (o.limit) return Number(o.el.value) || 0;
+    return o.el.checked;
+  }
+
+  function setOption(key, value) {
+    const o = OPTIONS[key];
+    if (o.fallback) {
+      o.el.value = [...o.el.options].some((x) => x.value === value) ? value : o.fallback;
+    } else if (o.limit) {
+      const n = /^\d{1,4}$/.test(String(value)) ? Number(value) : 0;
+      const high = key === 'min' ? Math.min(o.limit, SPINS.max.value) : o.limit;
+      o.el.value = n > 0 ? String(Math.min(n, high)) : '';
+    } else {
+      o.el.checked = value === true || /^(oui|1|true)$/i.test(String(value));
+    }
+  }
+
+  const isDefault = (key) => {
+    const o = OPTIONS[key];
+    return o.fallback ? optionValue(key) === o.fallback : !optionValue(key);
+  };
+
+  // The instruction follows the writing while the teacher has not changed it.
+  function writingChanged(before) {
+    const old = core.defaultTitle(3, before);
+    shownWriting = optionValue('ecriture');
+    defaults = [1, 2, 3].map((line) => core.defaultTitle(line, optionValue('ecriture')));
+    if (accepted[2] === old) TITLES[2].value = accepted[2] = defaults[2];
+  }
+
+  let shownWriting = 'parentheses'; // the writing the instruction was set for
+  for (const key of Object.keys(OPTIONS)) {
+    OPTIONS[key].el.addEventListener('change', () => {
+      if (OPTIONS[key].limit) setOption(key, OPTIONS[key].el.value);
+      if (key === 'ecriture') writingChanged(shownWriting);
+      settingsChanged();
+    });
+  }
+
   // ---- Titles: only what Windows-1252 can write ----------------------------
 
   const accepted = ['', '', ''];
@@ -100,6 +156,7 @@
     try {
       localStorage.setItem(STORE, JSON.stringify({
         ...spinValues(), corrige: $('CBCorrige').checked, titres: accepted.slice(),
+        options: Object.fromEntries(Object.keys(OPTIONS).map((k) => [k, optionValue(k)])),
       }));
     } catch (e) { /* storage refused (private window): the settings last for the visit */ }
   }
@@ -111,6 +168,11 @@
     spinSet(SPINS.lignes, Number(stored.lignes ?? SPINS.lignes.value));
     spinSet(SPINS.interligne, Number(stored.interligne ?? SPINS.interligne.value));
     $('CBCorrige').checked = stored.corrige !== false;
+    for (const key of Object.keys(OPTIONS)) {
+      if (stored.options && stored.options[key] !== undefined) setOption(key, stored.options[key]);
+    }
+    defaults = [1, 2, 3].map((line) => core.defaultTitle(line, optionValue('ecriture')));
+    shownWriting = optionValue('ecriture');
     TITLES.forEach((input, i) => {
       const t = Array.isArray(stored.titres) && typeof stored.titres[i] === 'string' && core.encodable(stored.titres[i])
         ? stored.titres[i] : defaults[i];
@@ -123,13 +185,16 @@
   // Items of "exercices": a drill or RAZ is a click, "lignes=10" a change
   // of a spin box before the next clicks.
   function encodeItem(text) {
-    return encodeURIComponent(text).replace(/%2B/g, '+').replace(/%3A/g, ':').replace(/%3D/g, '=').replace(/%5E/g, '^');
+    return encodeURIComponent(text).replace(/%2B/g, '+').replace(/%3A/g, ':').replace(/%3D/g, '=').replace(/%5E/g, '^').replace(/%3F/g, '?');
   }
 
   function addressOf() {
     const first = steps.length ? steps[0] : spinValues();
     const parts = [`graine=${seed}`, `max=${first.max}`, `lignes=${first.lignes}`, `interligne=${first.interligne}`];
     if (!$('CBCorrige').checked) parts.push('corrige=non');
+    for (const key of Object.keys(OPTIONS)) {
+      if (!isDefault(key)) parts.push(`${key}=${OPTIONS[key].fallback || OPTIONS[key].limit ? optionValue(key) : 'oui'}`);
+    }
     accepted.forEach((t, i) => { if (t !== defaults[i]) parts.push(`titre${i + 1}=${encodeURIComponent(t)}`); });
     const items = [];
     let current = first;
@@ -170,6 +235,11 @@
       if (params.has(key)) spinSet(SPINS[key], number(params.get(key)));
     }
     if (params.has('corrige')) $('CBCorrige').checked = !/^(non|0|false)$/i.test(params.get('corrige'));
+    const writing = optionValue('ecriture');
+    for (const key of Object.keys(OPTIONS)) {
+      if (params.has(key)) setOption(key, params.get(key));
+    }
+    if (optionValue('ecriture') !== writing) writingChanged(writing);
     TITLES.forEach((input, i) => {
       const t = params.get(`titre${i + 1}`);
       if (t !== undefined && core.encodable(t)) input.value = accepted[i] = t.slice(0, Number(input.maxLength));
@@ -196,6 +266,8 @@
     accepted.forEach((t, i) => sheet.setTitle(i + 1, t));
     const v = spinValues();
     sheet.setSettings(v.max, v.lignes, v.interligne);
+    sheet.setDrillOptions(optionValue('ecriture'), optionValue('min'), optionValue('signes'), optionValue('sans-doublon'),
+      optionValue('divisions-exactes'), optionValue('exposant-max'), optionValue('base-max'), optionValue('corrige-compact'));
     sheet.clearSteps();
     for (const s of steps) sheet.addStep(s.name, s.max, s.lignes, s.interligne);
     sheet.compose();
@@ -236,8 +308,15 @@
     $('pnlNb').textContent = steps.length ? String(sheet.counter()) : '00';
     $('reference').textContent = hasSheet ? sheet.reference() : '';
     for (const id of ['btnRAZ', 'imprimerSujet', 'telechargerSujet']) $(id).disabled = !hasSheet;
+    const questions = hasSheet && sheet.questionCount() > 0;
+    for (const id of ['telechargerEleves', 'telechargerMoodle']) $(id).disabled = !questions;
+    const notice = hasSheet ? sheet.notice() : '';
+    $('avis').hidden = !notice;
+    $('avis').textContent = notice;
+    const active = Object.keys(OPTIONS).filter((k) => !isDefault(k)).length;
+    $('optionsActives').textContent = active ? `(${active} active${active > 1 ? 's' : ''})` : '';
     for (const id of ['imprimerCorrige', 'telechargerCorrige']) $(id).disabled = !(hasSheet && answerOn);
-    $('projeter').disabled = !(hasSheet && sheet.questionCount() > 0);
+    $('projeter').disabled = !questions;
     updateAddress();
     if (hasSheet && !firstShown) {
       firstShown = true;
@@ -257,17 +336,25 @@
 
   // ---- Outputs -----------------------------------------------------------------
 
-  function fileName(answer) {
-    const base = sheet.reference().replace('Ref ', 'Ent_Rel');
-    return base + (answer ? '_Cor' : '') + '.rtf';
+  // The names the window proposes: "Ent_Rel042_917.rtf", "..._Cor.rtf",
+  // "Ent_Rel042_917.html", "Ent_Rel042_917.gift".
+  function fileName(suffix) {
+    return sheet.reference().replace('Ref ', 'Ent_Rel') + suffix;
   }
 
-  function download(answer) {
-    const bytes = answer ? sheet.answerRtf() : sheet.subjectRtf();
-    const url = URL.createObjectURL(new Blob([bytes], { type: 'application/rtf' }));
+  const FILES = {
+    sujet: { suffix: '.rtf', type: 'application/rtf', make: () => sheet.subjectRtf() },
+    corrige: { suffix: '_Cor.rtf', type: 'application/rtf', make: () => sheet.answerRtf() },
+    eleves: { suffix: '.html', type: 'text/html;charset=utf-8', make: () => sheet.studentPage() },
+    moodle: { suffix: '.gift', type: 'text/plain;charset=utf-8', make: () => sheet.giftQuiz() },
+  };
+
+  function download(which) {
+    const file = FILES[which];
+    const url = URL.createObjectURL(new Blob([file.make()], { type: file.type }));
     const link = document.createElement('a');
     link.href = url;
-    link.download = fileName(answer);
+    link.download = fileName(file.suffix);
     document.body.appendChild(link);
     link.click();
     link.remove();
@@ -300,8 +387,10 @@
     }
     $('btnRAZ').addEventListener('click', () => click('RAZ'));
     $('CBCorrige').addEventListener('change', settingsChanged);
-    $('telechargerSujet').addEventListener('click', () => download(false));
-    $('telechargerCorrige').addEventListener('click', () => download(true));
+    $('telechargerSujet').addEventListener('click', () => download('sujet'));
+    $('telechargerCorrige').addEventListener('click', () => download('corrige'));
+    $('telechargerEleves').addEventListener('click', () => download('eleves'));
+    $('telechargerMoodle').addEventListener('click', () => download('moodle'));
     $('imprimerSujet').addEventListener('click', () => print(false));
     $('imprimerCorrige').addEventListener('click', () => print(true));
     $('projeter').addEventListener('click', () => {
@@ -322,7 +411,7 @@
   OxelnCore().then((module) => {
     core = module;
     performance.mark('oxeln-coeur-pret');
-    defaults = [1, 2, 3].map((line) => core.defaultTitle(line));
+    defaults = [1, 2, 3].map((line) => core.defaultTitle(line, 'parentheses'));
     loadSettings();
     if (!readAddress()) seed = clockSeed();
     sheet = new core.Sheet();

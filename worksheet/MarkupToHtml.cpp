@@ -255,6 +255,8 @@ std::string MarkupToHtml(std::string_view markup)
         }
         if (tag == "tab")
             run += '\t';
+        else if (tag == "lt") // the one way the markup writes a "<"
+            run += '<';
         else if (applyTag(format, tag))
             out.endParagraph(format);
         i = end + 1;

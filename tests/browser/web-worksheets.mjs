@@ -1,7 +1,7 @@
-// The page against the composer: for random seeds, settings, titles and
-// clicks (RAZ among them), the RTF files the page downloads are the very
-// bytes of oxeln-compose for the same inputs, under the name the window
-// proposes; the address the page writes rebuilds the same sheet; nothing is
+// The page against the composer: for random seeds, settings, drill options,
+// titles and clicks (RAZ among them), the RTF files, pupils' page and Moodle
+// quiz the page downloads are the very bytes of oxeln-compose for the same
+// inputs, under the names the window proposes; the address the page writes rebuilds the same sheet; nothing is
 // fetched. Then the two screenshots of the README.
 // Usage: node web-worksheets.mjs PAGE.html OXELN-COMPOSE [SCREENSHOT-DIR]
 import { launch, recordRequests, check } from './lib/browser.mjs';
@@ -12,8 +12,8 @@ import { join } from 'node:path';
 
 const [pagePath, composer, shots] = process.argv.slice(2);
 const pageUrl = 'file://' + pagePath;
-const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2'];
-const BUTTONS = { '+': 'btnPlus', '-': 'btnMoins', x: 'btnMult', '^': 'btnPuiss', ':': 'btnDivise', S1: 'btnSA', S2: 'btnSAS', RAZ: 'btnRAZ' };
+const DRILLS = ['+', '-', 'x', '^', ':', 'S1', 'S2', '?+', '?-', '?x', '?:', 'P1', 'P2', '<'];
+const button = (click) => (click === 'RAZ' ? '#btnRAZ' : `button[data-exercice="${click}"]`);
 const TITLES = ['Évaluation n°3 — 5e B', 'Mardi 12 mars', 'Calculer ; écrire « / » si le quotient n\'existe pas.', '<b>gras</b> & {accolades}'];
 
 // The scenarios' own draws, fixed so that a failure can be replayed.
@@ -29,6 +29,15 @@ function scenario(index) {
         answerKey: below(6) !== 0, titles: [null, null, null], clicks: [], keysDown: 0,
     };
     if (index % 4 === 1) s.titles[below(3)] = TITLES[below(TITLES.length)];
+    // Half of them with drill options, set in the page's controls.
+    if (index % 2 === 0) {
+        s.options = {
+            ecriture: ['parentheses', 'negatifs', 'simplifiee'][below(3)], signes: ['hasard', 'un-negatif', 'negatifs'][below(3)],
+            min: below(3) === 0 ? 1 + below(s.max) : 0, 'exposant-max': below(4) === 0 ? 1 + below(58) : 0,
+            'base-max': below(4) === 0 ? 1 + below(999) : 0, 'sans-doublon': below(3) === 0,
+            'divisions-exactes': below(3) === 0, 'corrige-compact': below(3) === 0,
+        };
+    }
     if (index % 3 === 2) s.keysDown = 1 + below(Math.min(5, s.lines)); // Max quest lowered by the keyboard
     const count = 1 + below(5);
     // RAZ only where the window allows it: after a drill, views not empty.
@@ -45,8 +54,17 @@ function composed(s, dir) {
         '--interline', String(s.interline), '--out', join(dir, 'fiche.rtf')];
     if (!s.answerKey) args.push('--no-answer');
     s.titles.forEach((t, i) => { if (t !== null) args.push(`--title${i + 1}`, t); });
+    for (const [key, value] of Object.entries(s.options || {})) {
+        if (value === true) args.push('--' + key);
+        else if (value) args.push('--' + key, String(value));
+    }
     const reference = execFileSync(composer, [...args, ...s.clicks]).toString().trim();
-    return { reference, subject: readFileSync(join(dir, 'fiche.rtf')), answer: readFileSync(join(dir, 'fiche_Cor.rtf')) };
+    const run = (format) => {
+        execFileSync(composer, [...args, '--format', format, '--out', join(dir, 'fiche.' + format), ...s.clicks]);
+        return readFileSync(join(dir, 'fiche.' + format));
+    };
+    return { reference, subject: readFileSync(join(dir, 'fiche.rtf')), answer: readFileSync(join(dir, 'fiche_Cor.rtf')),
+             html: run('html'), gift: run('gift') };
 }
 
 async function download(page, id) {
@@ -76,6 +94,28 @@ async function compareDownloads(page, s, expected, label) {
         check(answer.bytes.equals(expected.answer), `${label}: answer key RTF differs from the composer's`);
     } else {
         check(await page.isDisabled('#telechargerCorrige'), `${label}: answer key offered while switched off`);
+    }
+    for (const [id, suffix, bytes] of [['telechargerEleves', '.html', expected.html], ['telechargerMoodle', '.gift', expected.gift]]) {
+        const file = await download(page, id);
+        check(file.name === `Ent_Rel${code}${suffix}`, `${label}: ${suffix} named ${file.name}`);
+        check(file.bytes.equals(bytes), `${label}: ${suffix} differs from the composer's`);
+    }
+}
+
+// The drill options through their controls.
+async function setOptions(page, options) {
+    await page.click('#options summary');
+    const ids = { min: 'min', 'exposant-max': 'exposantMax', 'base-max': 'baseMax', 'sans-doublon': 'sansDoublon',
+                  'divisions-exactes': 'divisionsExactes', 'corrige-compact': 'corrigeCompact' };
+    for (const [key, value] of Object.entries(options)) {
+        if (key === 'ecriture' || key === 'signes') {
+            await page.selectOption('#' + key, value);
+        } else if (typeof value === 'boolean') {
+            if (value) await page.check('#' + ids[key]);
+        } else if (value) {
+            await page.fill('#' + ids[key], String(value));
+            await page.dispatchEvent('#' + ids[key], 'change');
+        }
     }
 }
 
@@ -118,8 +158,9 @@ try {
         for (let k = 0; k < 3; ++k) {
             if (s.titles[k] !== null) await page.fill(['#ETitre1', '#Etitre2', '#Etitre3'][k], s.titles[k]);
         }
+        if (s.options) await setOptions(page, s.options);
         for (let k = 0; k < s.keysDown; ++k) await page.press('#spMaxLigne', 'ArrowDown');
-        for (const c of s.clicks) await page.click('#' + BUTTONS[c]);
+        for (const c of s.clicks) await page.click(button(c));
 
         if (s.clicks[s.clicks.length - 1] === 'RAZ') {
             check(await page.isDisabled('#telechargerSujet') && await page.isDisabled('#btnRAZ'),

@@ -34,8 +34,8 @@ TEST(MarkupToHtml, AnswerLineKeepsItsSpacesHighlightAndFonts)
 TEST(MarkupToHtml, ReadsTagsAsTheRtfConversionDoes)
 {
     // Folded tags, unknown ones and control bytes dropped, text escaped.
-    EXPECT_EQ(MarkupToHtml("<COURIER><TE=18>a\n\t<nothing>&<<>>x"),
-              "<p class=\"fixed\"><span style=\"" + Courier9 + "\">a&amp;&gt;x</span></p>");
+    EXPECT_EQ(MarkupToHtml("<COURIER><TE=18>a\n\t<nothing>&<<>>x<LT>"),
+              "<p class=\"fixed\"><span style=\"" + Courier9 + "\">a&amp;&gt;x&lt;</span></p>");
     // An empty paragraph keeps the height of its font; an empty last one is left out.
     EXPECT_EQ(MarkupToHtml("<courier><te=18><br><br>"),
               "<p><span style=\"" + Courier9 + "\"><br></span></p>"
