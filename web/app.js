@@ -276,12 +276,21 @@
     show();
   }
 
-  // The sheet's natural width: 200 mm, or its widest unwrapped line.
-  function fitSheet(feuille) {
-    feuille.style.width = '';
-    feuille.style.setProperty('--zoom-ecran', '1');
-    let widest = 200 * MM;
-    for (const line of feuille.querySelectorAll('p.fixed')) widest = Math.max(widest, line.scrollWidth);
+  // The sheet's natural width: 200 mm, or its widest unwrapped line; added
+  // lines (when given) are measured against the width already found.
+  const widestOf = new WeakMap();
+  function fitSheet(feuille, added) {
+    const incremental = added && widestOf.has(feuille);
+    if (!incremental) feuille.style.width = '';
+    // A line's overflow over the sheet's width, a ratio whatever the zoom.
+    const base = incremental ? widestOf.get(feuille) : 200 * MM;
+    let widest = base;
+    for (const line of incremental ? added : feuille.querySelectorAll('p.fixed')) {
+      if (line.classList.contains('fixed') && line.clientWidth > 0) {
+        widest = Math.max(widest, (base * line.scrollWidth) / line.clientWidth);
+      }
+    }
+    widestOf.set(feuille, widest);
     feuille.style.width = widest + 'px';
     const frame = feuille.parentElement;
     const room = frame.clientWidth - 2 * 0.6 * 16 - 1;
@@ -292,14 +301,29 @@
     feuille.style.setProperty('--zoom-impression', String(Math.min(0.95, (190 * MM) / widest)));
   }
 
+  // A drill appends whole paragraphs to the documents: only what is new is
+  // read into the page, as long as the rest is what it shows.
+  // Returns the paragraphs added, or null when the view was read anew.
+  const shownHtml = new WeakMap();
+  function replaceSheet(view, html) {
+    const before = shownHtml.get(view) || '';
+    shownHtml.set(view, html);
+    if (html === before) return [];
+    if (before && html.startsWith(before)) {
+      const count = view.children.length;
+      view.insertAdjacentHTML('beforeend', html.slice(before.length));
+      return Array.prototype.slice.call(view.children, count);
+    }
+    view.innerHTML = html;
+    return null;
+  }
+
   function show() {
     const answerOn = $('CBCorrige').checked;
     const subject = $('RxE1');
     const answer = $('RxE2');
-    subject.innerHTML = hasSheet ? sheet.subjectHtml() : '';
-    answer.innerHTML = hasSheet && answerOn ? sheet.answerHtml() : '';
-    fitSheet(subject);
-    fitSheet(answer);
+    fitSheet(subject, replaceSheet(subject, hasSheet ? sheet.subjectHtml() : ''));
+    fitSheet(answer, replaceSheet(answer, hasSheet && answerOn ? sheet.answerHtml() : ''));
     $('videSujet').hidden = hasSheet;
     $('videCorrige').hidden = hasSheet && answerOn;
     $('videCorrige').textContent = answerOn

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 namespace oxeln {
 
@@ -155,12 +157,17 @@ std::string styleOf(const Format &format)
 
 void appendEscaped(std::string &out, std::string_view cp1252)
 {
-    for (char c : Cp1252ToUtf8(cp1252)) {
+    for (char c : cp1252) {
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
-        default: out += c; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x80)
+                out += c;
+            else
+                out += Cp1252ToUtf8(std::string_view(&c, 1));
+            break;
         }
     }
 }
@@ -176,7 +183,9 @@ public:
             return;
         if (!m_inSpan || !(format == m_spanFormat)) {
             closeSpan();
-            m_paragraph += "<span style=\"" + styleOf(format) + "\">";
+            m_paragraph += "<span style=\"";
+            m_paragraph += style(format);
+            m_paragraph += "\">";
             m_spanFormat = format;
             m_inSpan = true;
         }
@@ -188,8 +197,11 @@ public:
     void endParagraph(const Format &format)
     {
         closeSpan();
-        if (!m_hasText)
-            m_paragraph += "<span style=\"" + styleOf(format) + "\"><br></span>";
+        if (!m_hasText) {
+            m_paragraph += "<span style=\"";
+            m_paragraph += style(format);
+            m_paragraph += "\"><br></span>";
+        }
         flush();
     }
 
@@ -202,6 +214,20 @@ public:
     }
 
 private:
+    // A worksheet alternates between a few formats (the text, its
+    // highlighted answers): their styles are made once.
+    const std::string &style(const Format &format)
+    {
+        for (const auto &[known, text] : m_styles) {
+            if (known == format)
+                return text;
+        }
+        if (m_styles.size() == 8)
+            m_styles.erase(m_styles.begin());
+        m_styles.emplace_back(format, styleOf(format));
+        return m_styles.back().second;
+    }
+
     void closeSpan()
     {
         if (m_inSpan) {
@@ -219,6 +245,7 @@ private:
         m_fixedPitch = true;
     }
 
+    std::vector<std::pair<Format, std::string>> m_styles;
     std::string m_out;
     std::string m_paragraph; // the open paragraph's runs
     Format m_spanFormat;
