@@ -1,5 +1,6 @@
 #include "ProjectionWindow.h"
 
+#include "CorrectionScreen.h"
 #include "QuestionText.h"
 #include "ScreenChoice.h"
 #include "SettingsError.h"
@@ -80,21 +81,6 @@ struct ProjectionWindow::Colours
     QColor bar;
     QColor barLate;
     QColor noticeBackground;
-};
-
-// Every correction item laid out for one window size, and where each goes.
-struct ProjectionWindow::CorrectionLayout
-{
-    struct Placed
-    {
-        int item; // place in the round
-        QPointF at;
-    };
-
-    QSize size;
-    bool dark = false;
-    std::vector<std::unique_ptr<QTextDocument>> items;
-    std::vector<std::vector<Placed>> pages;
 };
 
 ProjectionWindow::ProjectionWindow(QWidget *mainWindow)
@@ -263,56 +249,12 @@ void ProjectionWindow::paintQuestion(QPainter &painter, const Frame &frame, cons
 
 void ProjectionWindow::layoutCorrection()
 {
-    if (m_correction && m_correction->size == size() && m_correction->dark == m_settings.dark)
+    if (m_correction && m_correctionSize == size())
         return;
-    auto layout = std::make_unique<CorrectionLayout>();
-    layout->size = size();
-    layout->dark = m_settings.dark;
-    const Frame frame = frameFor(size());
-    QFont font = screenFont(false);
-    font.setPixelSize(std::max(12, height() / 20));
-    const int gap = font.pixelSize() * 2 / 5;
-    const QString number = QStringLiteral("<span style=\"color:%1\">%2.</span>&nbsp;");
-
-    // Rows in reading order: two short items side by side, a long one (a
-    // chain) across the width; a new page when the next row does not fit.
-    const QRect &box = frame.content;
-    const qreal halfWidth = (box.width() - 2 * gap) / 2.0;
-    for (int i = 0; i < m_round.count(); ++i) {
-        auto item = newDocument(Qt::AlignLeft);
-        item->setDefaultFont(font);
-        item->setHtml(number.arg(colours().dim.name()).arg(i + 1)
-                      + CorrectionHtml(m_questions.at(m_round.order()[static_cast<std::size_t>(i)]), true));
-        layout->items.push_back(std::move(item));
-    }
-    auto isShort = [&](int i) {
-        return i < static_cast<int>(layout->items.size())
-            && layout->items[static_cast<std::size_t>(i)]->idealWidth() <= halfWidth;
-    };
-    std::vector<CorrectionLayout::Placed> page;
-    qreal y = box.top();
-    for (int i = 0; i < static_cast<int>(layout->items.size());) {
-        const int inRow = isShort(i) && isShort(i + 1) ? 2 : 1;
-        qreal rowHeight = 0;
-        for (int k = 0; k < inRow; ++k) {
-            QTextDocument &item = *layout->items[static_cast<std::size_t>(i + k)];
-            item.setTextWidth(inRow == 2 ? halfWidth : box.width());
-            rowHeight = std::max(rowHeight, item.documentLayout()->documentSize().height());
-        }
-        if (y + rowHeight > box.bottom() + 1 && !page.empty()) {
-            layout->pages.push_back(std::move(page));
-            page.clear();
-            y = box.top();
-        }
-        for (int k = 0; k < inRow; ++k)
-            page.push_back({i + k, QPointF(box.left() + k * (halfWidth + 2 * gap), y)});
-        y += rowHeight + gap;
-        i += inRow;
-    }
-    if (!page.empty() || layout->pages.empty())
-        layout->pages.push_back(std::move(page));
-    m_round.setCorrectionPages(static_cast<int>(layout->pages.size()));
-    m_correction = std::move(layout);
+    // Planned for the whole round; only the page shown is ever laid out.
+    m_correction = std::make_unique<CorrectionScreen>(m_questions, m_round.order(), frameFor(size()).content, height());
+    m_correctionSize = size();
+    m_round.setCorrectionPages(m_correction->pageCount());
 }
 
 std::vector<std::size_t> ProjectionWindow::correctionPageItems()
@@ -321,9 +263,18 @@ std::vector<std::size_t> ProjectionWindow::correctionPageItems()
     if (m_round.phase() != ProjectionRound::Phase::Correction)
         return items;
     layoutCorrection();
-    for (const CorrectionLayout::Placed &placed : m_correction->pages.at(static_cast<std::size_t>(m_round.correctionPage())))
-        items.push_back(m_round.order().at(static_cast<std::size_t>(placed.item)));
+    const CorrectionPage &page = m_correction->page(m_round.correctionPage());
+    for (std::size_t k = 0; k < page.count; ++k)
+        items.push_back(m_round.order().at(page.first + k));
     return items;
+}
+
+std::vector<QRectF> ProjectionWindow::correctionPageCells()
+{
+    if (m_round.phase() != ProjectionRound::Phase::Correction)
+        return {};
+    layoutCorrection();
+    return m_correction->itemBoxes(m_round.correctionPage());
 }
 
 void ProjectionWindow::paintCorrection(QPainter &painter, const Frame &frame, const Colours &colours)
@@ -341,8 +292,7 @@ void ProjectionWindow::paintCorrection(QPainter &painter, const Frame &frame, co
         painter.drawText(frame.content, Qt::AlignCenter, QStringLiteral("Aucune question"));
         return;
     }
-    for (const CorrectionLayout::Placed &placed : m_correction->pages.at(static_cast<std::size_t>(m_round.correctionPage())))
-        drawDocument(painter, *m_correction->items[static_cast<std::size_t>(placed.item)], placed.at, colours.text);
+    m_correction->paint(painter, m_round.correctionPage(), colours.text, colours.dim);
 }
 
 // ---- Painting and events ------------------------------------------------------
@@ -517,7 +467,6 @@ void ProjectionWindow::keyPressEvent(QKeyEvent *event)
         break;
     case Qt::Key_N:
         m_settings.dark = !m_settings.dark;
-        m_correction.reset();
         break;
     case Qt::Key_Escape:
         close();

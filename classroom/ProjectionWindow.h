@@ -17,6 +17,8 @@ class QTimer;
 
 namespace oxeln {
 
+class CorrectionScreen;
+
 // The worksheet's questions on the classroom screen: full screen, one at a
 // time with a countdown, then the correction with every answer highlighted.
 // It works on its own copy of the questions and its own draws, so the
@@ -63,6 +65,8 @@ public:
     int questionLines();
     // The questions (indices into questions()) of the correction page shown.
     std::vector<std::size_t> correctionPageItems();
+    // Where each of them is drawn: the box its text takes, in reading order.
+    std::vector<QRectF> correctionPageCells();
 
     // Screen-independent layout parts, public for the tests.
     struct Frame
@@ -97,7 +101,6 @@ private slots:
 
 private:
     struct Colours;
-    struct CorrectionLayout;
 
     std::int64_t now() const;
     Colours colours() const;
@@ -137,7 +140,9 @@ private:
     int m_questionPixels = 0;
     int m_laidOutPosition = -1;
     QSize m_laidOutSize;
-    std::unique_ptr<CorrectionLayout> m_correction;
+    // The correction's pages, planned for one window size.
+    std::unique_ptr<CorrectionScreen> m_correction;
+    QSize m_correctionSize;
 };
 
 } // namespace oxeln

@@ -7,26 +7,23 @@
 #include <QTextDocument>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace oxeln {
 
 namespace {
 
 const QString kNoBreak = QStringLiteral("&nbsp;");
 
-// On the screen, the signs of printed mathematics: a minus as wide as the
-// plus, and a times sign for the letter "x".
 QString fromDocument(const std::string &bytes)
 {
-    QString text = QString::fromStdString(Cp1252ToUtf8(bytes)).toHtmlEscaped();
-    text.replace(QLatin1Char('-'), QChar(0x2212));
-    text.replace(QLatin1Char('x'), QChar(0x00D7));
-    return text;
+    return ScreenText(bytes).toHtmlEscaped();
 }
 
-QString partsHtml(const Question &question, bool breakable)
+QString partsHtml(const std::vector<QuestionPart> &parts, bool breakable)
 {
     QString html;
-    for (const QuestionPart &part : question.parts()) {
+    for (const QuestionPart &part : parts) {
         QString text = fromDocument(part.text);
         switch (part.kind) {
         case QuestionPart::Kind::Term:
@@ -51,18 +48,23 @@ QString partsHtml(const Question &question, bool breakable)
 
 } // namespace
 
-QString QuestionHtml(const Question &question, bool breakable)
+QString ScreenText(const std::string &bytes)
 {
-    return partsHtml(question, breakable) + kNoBreak + QStringLiteral("=") + kNoBreak + QStringLiteral("?");
+    // The signs of printed mathematics: a minus as wide as the plus, and a
+    // times sign for the letter "x".
+    QString text = QString::fromStdString(Cp1252ToUtf8(bytes));
+    text.replace(QLatin1Char('-'), QChar(0x2212));
+    text.replace(QLatin1Char('x'), QChar(0x00D7));
+    return text;
 }
 
-QString CorrectionHtml(const Question &question, bool breakable)
+QString QuestionHtml(const Question &question, bool breakable)
 {
-    QString answer = fromDocument(question.answer());
-    answer.replace(QLatin1Char(' '), kNoBreak);
-    return partsHtml(question, breakable) + kNoBreak + QStringLiteral("=") + kNoBreak
-        + QStringLiteral("<span style=\"background-color:#ffff00; color:#000000\">") + answer
-        + QStringLiteral("</span>");
+    const std::vector<QuestionPart> parts = question.parts();
+    const bool blank = std::any_of(parts.begin(), parts.end(),
+                                   [](const QuestionPart &part) { return part.kind == QuestionPart::Kind::Blank; });
+    // A question with a place to fill in asks there; any other asks after " = ".
+    return partsHtml(parts, breakable) + (blank ? QString() : kNoBreak + QStringLiteral("=") + kNoBreak + QStringLiteral("?"));
 }
 
 int LaidOutLines(const QTextDocument &document)

@@ -6,17 +6,22 @@
 #include <QSizeF>
 #include <QString>
 
+#include <string>
+
 class QTextDocument;
 
 namespace oxeln {
 
+// Bytes of the documents as the screen shows them: minus signs and the
+// multiplication sign are the typographic ones.
+QString ScreenText(const std::string &bytes);
+
 // Rich text of a question for a QTextDocument: digit groups and parentheses
 // never split, a line breaks only before an operator (and only when
-// breakable is set), exponents raised, then " = ?". Minus signs and the
-// multiplication sign are the typographic ones.
+// breakable is set), exponents raised, then " = ?" unless the question has
+// a place to fill in. Minus signs and the multiplication sign are the
+// typographic ones.
 QString QuestionHtml(const Question &question, bool breakable);
-// The same with " = " and the answer highlighted in yellow, as in the answer key.
-QString CorrectionHtml(const Question &question, bool breakable);
 
 // Lines of the document as laid out.
 int LaidOutLines(const QTextDocument &document);

@@ -14,11 +14,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextCursor>
-#include <QTextDocument>
+#include <QImage>
 
 #include <memory>
 #include <set>
+#include <tuple>
 
 using oxeln::ProjectionRound;
 using oxeln::ProjectionWindow;
@@ -37,6 +37,8 @@ private slots:
     void countdownMovesOnAndPauseHoldsIt();
     void secondsStayWithinBounds();
     void correctionShowsEveryAnswerPageByPage();
+    void correctionIsARegularGridInReadingOrder_data();
+    void correctionIsARegularGridInReadingOrder();
     void choiceCyclesThroughOwnDraws();
     void questionsFillTheScreenAndFollowItsSize();
     void settingsKeptInTheirOwnSection();
@@ -191,7 +193,7 @@ void TestProjection::correctionShowsEveryAnswerPageByPage()
     for (int page = 0; page < pages; ++page) {
         QCOMPARE(m_window->round().correctionPage(), page);
         const std::vector<std::size_t> items = m_window->correctionPageItems();
-        QVERIFY(items.size() >= 4); // several per screen
+        QVERIFY2(items.size() >= 4, qPrintable(QStringLiteral("page %1: %2").arg(page).arg(items.size()))); // several per screen
         seen.insert(seen.end(), items.begin(), items.end());
         press(Qt::Key_Space);
     }
@@ -201,16 +203,15 @@ void TestProjection::correctionShowsEveryAnswerPageByPage()
         all[i] = i;
     QCOMPARE(seen, all);
 
-    // Each item shows its answer as the key does, highlighted.
-    for (const oxeln::Question &q : questions) {
-        QTextDocument item;
-        item.setHtml(oxeln::CorrectionHtml(q, true));
-        QString answer = QString::fromStdString(q.answer());
-        answer.replace(QLatin1Char('-'), QChar(0x2212));
-        QVERIFY2(item.toPlainText().endsWith(QStringLiteral("= ") + answer), qPrintable(item.toPlainText()));
-        QTextCursor at(&item);
-        at.movePosition(QTextCursor::End);
-        QCOMPARE(at.charFormat().background().color(), QColor(Qt::yellow));
+    // Each item of the page shown is drawn with its answer highlighted.
+    const QImage shot = m_window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    for (const QRectF &box : m_window->correctionPageCells()) {
+        int yellow = 0;
+        const QRect cell = box.toAlignedRect() & shot.rect();
+        for (int y = cell.top(); y <= cell.bottom(); ++y)
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                yellow += shot.pixel(x, y) == qRgb(255, 255, 0);
+        QVERIFY2(yellow > cell.height() * 10, qPrintable(QString::number(yellow)));
     }
 
     // A smaller screen needs more pages; the page shown stays within them.
@@ -218,6 +219,69 @@ void TestProjection::correctionShowsEveryAnswerPageByPage()
     QVERIFY(m_window->round().correctionPages() > pages);
     press(Qt::Key_Left);
     QCOMPARE(m_window->round().correctionPage(), pages - 2);
+}
+
+void TestProjection::correctionIsARegularGridInReadingOrder_data()
+{
+    QTest::addColumn<QSize>("screen");
+    QTest::newRow("1280x1024") << QSize(1280, 1024);
+    QTest::newRow("1920x1080") << QSize(1920, 1080);
+    QTest::newRow("1024x768") << QSize(1024, 768);
+}
+
+// Items of very different widths in one round: small additions, the widest
+// divisions, chains. Every page is a grid of equal cells filled row by row,
+// no item runs into its neighbour, and the short ones share their rows.
+void TestProjection::correctionIsARegularGridInReadingOrder()
+{
+    QFETCH(QSize, screen);
+    oxeln::Worksheet ws;
+    ws.random().seed(99);
+    oxeln::test::FakeHost host;
+    for (const auto &[drill, maxValue, lines] :
+         {std::tuple{oxeln::Drill::Plus, 10, 9}, {oxeln::Drill::Divide, 999, 7}, {oxeln::Drill::Plus, 100, 5},
+          {oxeln::Drill::S2, 999, 6}, {oxeln::Drill::Power, 999, 5}}) {
+        host.maxV = maxValue;
+        host.lines = lines;
+        ws.runDrill(drill, host);
+    }
+    const oxeln::QuestionList &questions = ws.questions();
+    m_window->start(questions);
+    m_window->resize(screen);
+    for (std::size_t i = 0; i < questions.size(); ++i)
+        press(Qt::Key_Right);
+    const QRect content = ProjectionWindow::frameFor(screen).content;
+
+    std::size_t seen = 0;
+    bool pairsShareRows = false;
+    for (int page = 0; page < m_window->round().correctionPages(); ++page, press(Qt::Key_Space)) {
+        const std::vector<QRectF> cells = m_window->correctionPageCells();
+        const std::vector<std::size_t> items = m_window->correctionPageItems();
+        QCOMPARE(cells.size(), items.size());
+        QVERIFY(!cells.empty());
+        std::size_t columns = 1;
+        while (columns < cells.size() && cells[columns].top() == cells[0].top())
+            ++columns;
+        const QString where = QStringLiteral("page %1, %2 columns").arg(page + 1).arg(columns);
+        const qreal pitch = columns > 1 ? cells[1].left() - cells[0].left() : content.width();
+        const qreal rowPitch = cells.size() > columns ? cells[columns].top() - cells[0].top() : content.height();
+        for (std::size_t k = 0; k < cells.size(); ++k) {
+            const QRectF &cell = cells[k];
+            const QString at = where + QStringLiteral(", item %1 at %2,%3 %4x%5")
+                                           .arg(k).arg(cell.left()).arg(cell.top()).arg(cell.width()).arg(cell.height());
+            QVERIFY2(qAbs(cell.left() - (cells[0].left() + pitch * qreal(k % columns))) < 0.5, qPrintable(at));
+            QVERIFY2(qAbs(cell.top() - (cells[0].top() + rowPitch * qreal(k / columns))) < 0.5, qPrintable(at));
+            QVERIFY2(cell.width() < pitch && cell.height() < rowPitch, qPrintable(at));
+            QVERIFY2(QRectF(content).adjusted(-0.5, -0.5, 0.5, 0.5).contains(cell), qPrintable(at));
+        }
+        for (std::size_t k = 0; k < items.size(); ++k)
+            QCOMPARE(items[k], seen + k); // in the worksheet's order
+        seen += items.size();
+        if (columns >= 2 && questions[items[0]].drill == oxeln::Drill::Plus)
+            pairsShareRows = true;
+    }
+    QCOMPARE(seen, questions.size());
+    QVERIFY(pairsShareRows);
 }
 
 void TestProjection::choiceCyclesThroughOwnDraws()
