@@ -105,12 +105,25 @@ std::int64_t ProjectionWindow::now() const
     return m_clock ? m_clock() : m_monotonic.elapsed();
 }
 
-void ProjectionWindow::start(QuestionList questions)
+QString ProjectionWindow::handEditsNote(bool sentence)
+{
+    const QString note = QStringLiteral("les retouches faites à la main ne sont pas projetées");
+    return sentence ? note.at(0).toUpper() + note.mid(1) + QLatin1Char('.') : note;
+}
+
+bool ProjectionWindow::showsHandEditsNote() const
+{
+    return m_viewsEdited && m_round.phase() == ProjectionRound::Phase::Question && m_round.count() > 0
+        && m_round.position() == 0;
+}
+
+void ProjectionWindow::start(QuestionList questions, bool viewsEdited)
 {
     // Started again while open: what was changed meanwhile is kept first.
     if (isVisible())
         saveSettings();
     m_questions = std::move(questions);
+    m_viewsEdited = viewsEdited;
     m_settings = m_storedSettings = ProjectionSettings::read(m_settingsFile);
     const std::int64_t t = now();
     m_round.setSeconds(m_settings.seconds, t);
@@ -322,24 +335,28 @@ void ProjectionWindow::paintEvent(QPaintEvent *)
     else
         paintCorrection(painter, frame, c);
 
-    // The key help over a question while paused and just after the start;
-    // a notice above it.
+    // Lines over a question, from the bottom up: the key help while paused
+    // and just after the start, on the first question a word that hand edits
+    // are not shown; a notice above them. A line too long for a narrow or
+    // 4:3 screen is set smaller until it fits.
     QFont font = screenFont(false);
     int bottom = frame.bar.top() - frame.header.left() / 2;
-    if (question && (m_round.paused() || now() < m_hintUntil)) {
-        font.setPixelSize(std::max(9, height() / 48));
-        // On a narrow or 4:3 screen the one line of help would be cut at
-        // both ends: it is set smaller until it fits.
-        const int advance = QFontMetrics(font).horizontalAdvance(kHint);
+    auto drawLine = [&](const QString &text, int pixels) {
+        font.setPixelSize(pixels);
+        const int advance = QFontMetrics(font).horizontalAdvance(text);
         if (advance > frame.content.width())
-            font.setPixelSize(std::max(9, font.pixelSize() * frame.content.width() / advance));
+            font.setPixelSize(std::max(9, pixels * frame.content.width() / advance));
         painter.setFont(font);
         painter.setPen(c.dim);
         const QRect line(frame.content.left(), bottom - font.pixelSize() * 3 / 2, frame.content.width(),
                          font.pixelSize() * 3 / 2);
-        painter.drawText(line, Qt::AlignCenter, kHint);
+        painter.drawText(line, Qt::AlignCenter, text);
         bottom = line.top();
-    }
+    };
+    if (question && (m_round.paused() || now() < m_hintUntil))
+        drawLine(kHint, std::max(9, height() / 48));
+    if (showsHandEditsNote())
+        drawLine(handEditsNote(true), std::max(10, height() / 36));
     if (!m_notice.isEmpty()) {
         font.setPixelSize(std::max(12, height() / 24));
         painter.setFont(font);

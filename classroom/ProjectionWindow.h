@@ -52,7 +52,14 @@ public:
     void seedDraws(std::uint32_t seed) { m_draws.seed(seed); }
 
     // Shows the questions on the projection screen, question 1 first.
-    void start(QuestionList questions);
+    // viewsEdited: the worksheet's views were retouched by hand, which the
+    // questions do not hold; the first question's screen says so.
+    void start(QuestionList questions, bool viewsEdited = false);
+    // "les retouches faites à la main ne sont pas projetées", or as a
+    // sentence of its own.
+    static QString handEditsNote(bool sentence = false);
+    // Whether the screen shows that note now.
+    bool showsHandEditsNote() const;
 
     const QuestionList &questions() const { return m_questions; }
     const ProjectionRound &round() const { return m_round; }
@@ -134,6 +141,7 @@ private:
     std::int64_t m_hintUntil = 0;    // the key help, shown at the start
     std::int64_t m_pointerUntil = 0; // the pointer, hidden when still
     bool m_shownSignalled = true;
+    bool m_viewsEdited = false;
 
     // The laid-out question: for which round place, size and colours.
     std::unique_ptr<QTextDocument> m_questionDocument;

@@ -49,6 +49,8 @@ void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
     m_muted = false;
     if (ours)
         delete old;
+    // What the program sets is the reference a hand edit is told from.
+    QTextEdit::document()->setModified(false);
     ++m_serial;
     emit OnChange();
 }
@@ -138,6 +140,7 @@ template<typename Read> void RichTextView::appended(Read read, quint64 stream, q
     m_muted = true;
     read();
     m_muted = false;
+    document()->setModified(false);
     ++m_serial;
     m_readerSerial = m_serial;
     m_readerStream = stream;
@@ -222,6 +225,11 @@ int RichTextView::LineCount() const
         lines += layout && layout->lineCount() > 0 ? layout->lineCount() : 1;
     }
     return lines - (lastLineEmpty ? 1 : 0);
+}
+
+bool RichTextView::EditedByHand() const
+{
+    return document()->isModified();
 }
 
 void RichTextView::ClearContent()

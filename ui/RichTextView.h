@@ -63,6 +63,10 @@ public:
     // laid-out count that is already 2 or more, which is all callers tell
     // apart (0, 1, more).
     int LineCount() const;
+    // Whether the user changed the content since the program last set it
+    // (SetRtfText, AppendRtf, SetPlainContent, ClearContent): typing, a
+    // paste or a drop; undoing back to what was set counts as unchanged.
+    bool EditedByHand() const;
     // Empties the view, also when read-only. OnChange fires.
     void ClearContent();
     // Replaces the whole content by plain text in the view's font (lines

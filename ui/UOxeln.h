@@ -88,6 +88,8 @@ public:
     // view's menu); nothing while there are none.
     void openProjection();
     oxeln::ProjectionWindow *projection() const { return m_projection; }
+    // Whether either view was retouched by hand since the drills last wrote it.
+    bool viewsEditedByHand() const;
 
 protected:
     void changeEvent(QEvent *event) override;

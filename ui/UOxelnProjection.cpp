@@ -7,6 +7,7 @@
 #include "ErrorBox.h"
 #include "FormStorage.h"
 #include "ProjectionWindow.h"
+#include "RichTextView.h"
 
 #include <QMenu>
 #include <QShortcut>
@@ -27,7 +28,11 @@ void TForm1::createProjection()
 void TForm1::addProjectionEntry(QMenu *menu)
 {
     menu->addSeparator();
-    QAction *entry = menu->addAction(QStringLiteral("Projeter en classe (F5)"), this, &TForm1::openProjection);
+    // The questions are projected as drawn: hand edits of the views are not.
+    QString text = QStringLiteral("Projeter en classe (F5)");
+    if (viewsEditedByHand())
+        text += QStringLiteral(" \u2014 ") + oxeln::ProjectionWindow::handEditsNote();
+    QAction *entry = menu->addAction(text, this, &TForm1::openProjection);
     entry->setObjectName(QStringLiteral("projectionEntry"));
     entry->setEnabled(!m_worksheet.questions().empty());
 }
@@ -38,7 +43,12 @@ void TForm1::openProjection()
         return;
     // The settings store's file, wherever it lies.
     m_projection->setSettingsFile(FormStorage1->iniFileName());
-    m_projection->start(m_worksheet.questions());
+    m_projection->start(m_worksheet.questions(), viewsEditedByHand());
+}
+
+bool TForm1::viewsEditedByHand() const
+{
+    return RxE1->EditedByHand() || RxE2->EditedByHand();
 }
 
 void TForm1::projectionClosing(bool wasActive)

@@ -60,6 +60,7 @@ private slots:
     void streamTextsAppendOnlyWhileTheStreamGoesOn();
     void clearContentFiresOnceEvenReadOnly();
     void userEditsFireOnChange();
+    void handEditsAreToldFromTheProgramsOwnWrites();
     void readOnlyRefusesTypingButKeepsKeyboardSelection();
     void tabKey_data();
     void tabKey();
@@ -353,6 +354,39 @@ void TestRichTextView::userEditsFireOnChange()
     QCOMPARE(spy.count(), 4);
     QCOMPARE(m_view->ContentText(), QStringLiteral("    a\r\n"));
     QCOMPARE(m_view->LineCount(), 1);
+}
+
+void TestRichTextView::handEditsAreToldFromTheProgramsOwnWrites()
+{
+    const auto text = [](int lines) { return oxeln::samples::markupToRtf(oxeln::samples::additions(lines).answer); };
+    QVERIFY(!m_view->EditedByHand());
+    m_view->SetRtfText(text(5));
+    m_view->SetRtfText(text(10)); // appended
+    m_view->SetRtfText(text(20), 3, text(20).size() - 1);
+    m_view->SetRtfText(text(30), 3, text(30).size() - 1); // a stream appended
+    QTemporaryDir dir;
+    m_view->WriteToFile(dir.filePath(QStringLiteral("fiche.rtf")));
+    m_view->resize(300, 200);
+    m_view->PlaceCaret(40);
+    QVERIFY(!m_view->EditedByHand());
+
+    m_view->SetReadOnly(false);
+    m_view->setFocus();
+    QTest::keyClicks(m_view, "zz");
+    QVERIFY(m_view->EditedByHand());
+    QTest::keyClick(m_view, Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!m_view->EditedByHand()); // undone back to what was set
+    QTest::keyClick(m_view, Qt::Key_Delete);
+    QVERIFY(m_view->EditedByHand());
+    m_view->SetRtfText(text(30) + " "); // read whole
+    QVERIFY(!m_view->EditedByHand());
+    QTest::keyClick(m_view, Qt::Key_Return);
+    QVERIFY(m_view->EditedByHand());
+    m_view->ClearContent();
+    QVERIFY(!m_view->EditedByHand());
+    QTest::keyClicks(m_view, "a");
+    m_view->SetPlainContent(QStringLiteral("a"));
+    QVERIFY(!m_view->EditedByHand());
 }
 
 void TestRichTextView::readOnlyRefusesTypingButKeepsKeyboardSelection()

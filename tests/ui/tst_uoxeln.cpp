@@ -102,6 +102,7 @@ private slots:
     void projectionChoicesGoWhereTheWindowsSettingsGo_data();
     void projectionChoicesGoWhereTheWindowsSettingsGo();
     void subjectMenuOffersProjection();
+    void projectionTellsOfHandEdits();
 
     void captionCipherRoundTrips();
     void errorBoxTextRule_data();
@@ -117,6 +118,7 @@ private:
     }
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void showAndActivate();
+    QString projectionEntry(bool choose);
     // Calls act with the next modal dialog of type Dialog once it is up.
     template<typename Dialog, typename Act> void whenModal(Act act, int triesLeft = 500)
     {
@@ -1171,36 +1173,90 @@ void TestMainWindow::projectionChoicesGoWhereTheWindowsSettingsGo()
     }
 }
 
+// Opens the subject view's menu and reads (or chooses) the projection
+// entry: its text, "" when disabled, or a null string without it. The menu
+// may run its own event loop, so it is looked at from a timer.
+QString TestMainWindow::projectionEntry(bool choose)
+{
+    auto *view = child<RichTextView>("RxE1");
+    QString text;
+    QTimer::singleShot(0, view, [&] {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        QAction *entry = menu ? menu->findChild<QAction *>(QStringLiteral("projectionEntry")) : nullptr;
+        if (entry)
+            text = entry->isEnabled() ? entry->text() : QStringLiteral("");
+        if (entry && choose)
+            entry->trigger();
+        if (menu)
+            menu->close();
+    });
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view->viewport()->mapToGlobal(QPoint(10, 10)));
+    QCoreApplication::sendEvent(view->viewport(), &event);
+    QTest::qWait(50);
+    // The offscreen platform leaves no window active after a popup.
+    if (!choose) {
+        m_form->activateWindow();
+        QTest::qWaitForWindowActive(m_form.get());
+    }
+    return text;
+}
+
 void TestMainWindow::subjectMenuOffersProjection()
 {
     showAndActivate();
-    auto *view = child<RichTextView>("RxE1");
-    // Opens the view's menu and reads (or chooses) the entry; the menu may
-    // run its own event loop, so it is looked at from a timer.
-    auto entryEnabled = [view](bool choose) {
-        int enabled = -1;
-        QTimer::singleShot(0, view, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            QAction *entry = menu ? menu->findChild<QAction *>(QStringLiteral("projectionEntry")) : nullptr;
-            if (entry && entry->text() == QStringLiteral("Projeter en classe (F5)"))
-                enabled = entry->isEnabled();
-            if (entry && choose)
-                entry->trigger();
-            if (menu)
-                menu->close();
-        });
-        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(10, 10), view->viewport()->mapToGlobal(QPoint(10, 10)));
-        QCoreApplication::sendEvent(view->viewport(), &event);
-        QTest::qWait(50);
-        return enabled;
-    };
-    QCOMPARE(entryEnabled(false), 0); // no question yet
+    QCOMPARE(projectionEntry(false), QStringLiteral("")); // no question yet
 
     child<SpinEdit>("spMaxLigne")->setValue(2);
     click("btnPuiss");
-    QCOMPARE(entryEnabled(true), 1);
+    QCOMPARE(projectionEntry(true), QStringLiteral("Projeter en classe (F5)"));
     QTRY_VERIFY(m_form->projection()->isVisible());
     QCOMPARE(m_form->projection()->round().count(), 8);
+}
+
+// A view retouched by hand is projected as drawn, and the entry and the
+// first screen say so; the next drill writes both views again.
+void TestMainWindow::projectionTellsOfHandEdits()
+{
+    showAndActivate();
+    child<SpinEdit>("spMaxLigne")->setValue(2);
+    click("btnPlus");
+    oxeln::ProjectionWindow *projection = m_form->projection();
+    const auto project = [&] {
+        QTest::keyClick(m_form.get(), Qt::Key_F5);
+        QTRY_VERIFY(projection->isVisible());
+    };
+    const auto back = [&] {
+        QTest::keyClick(projection, Qt::Key_Escape);
+        QTRY_VERIFY(m_form->isActiveWindow());
+    };
+    const QString edited = QStringLiteral("Projeter en classe (F5) \u2014 les retouches faites à la main ne sont pas projetées");
+    project();
+    QVERIFY(!projection->showsHandEditsNote());
+    back();
+
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    QCOMPARE(projectionEntry(false), QStringLiteral("Projeter en classe (F5)")); // unlocked is not edited
+    for (const char *name : {"RxE2", "RxE1"}) {
+        auto *view = child<RichTextView>(name);
+        view->setFocus();
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view, QStringLiteral("9"));
+        QCOMPARE(projectionEntry(false), edited);
+        project();
+        QVERIFY(projection->showsHandEditsNote());
+        QVERIFY(projection->questions() == m_worksheet->questions()); // the questions as drawn
+        QTest::keyClick(projection, Qt::Key_Space);
+        QVERIFY(!projection->showsHandEditsNote()); // the first screen only
+        back();
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier); // undone: as drawn again
+        QCOMPARE(projectionEntry(false), QStringLiteral("Projeter en classe (F5)"));
+    }
+    QTest::keyClick(child<RichTextView>("RxE1"), Qt::Key_Return);
+    QCOMPARE(projectionEntry(false), edited);
+    click("btnMoins");
+    QCOMPARE(projectionEntry(false), QStringLiteral("Projeter en classe (F5)"));
+    project();
+    QVERIFY(!projection->showsHandEditsNote());
 }
 
 QTEST_MAIN(TestMainWindow)
