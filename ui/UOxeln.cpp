@@ -88,6 +88,7 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     createStorage();
     setTabOrder();
     createProjection();
+    createShortcuts();
     FormCreate();
 }
 

@@ -12,6 +12,7 @@ class QCheckBox;
 class QContextMenuEvent;
 class QDrag;
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -130,6 +131,8 @@ private:
     void showViewMenu(oxeln::RichTextView *view, QContextMenuEvent *event);
     void reseedRandomSource();
     void createProjection();
+    void createShortcuts();
+    bool viewKeyPress(oxeln::RichTextView *view, QKeyEvent *event);
     void addProjectionEntry(QMenu *menu);
     void projectionClosing(bool wasActive);
     void closeProjection();

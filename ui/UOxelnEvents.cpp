@@ -9,6 +9,7 @@
 #include <QDrag>
 #include <QDragMoveEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -77,6 +78,8 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             showViewMenu(view, static_cast<QContextMenuEvent *>(event));
             return true;
         }
+        if (watched == view && event->type() == QEvent::KeyPress)
+            return viewKeyPress(view, static_cast<QKeyEvent *>(event));
         if (watched == view && event->type() == QEvent::ChildAdded) {
             if (auto *drag = qobject_cast<QDrag *>(static_cast<QChildEvent *>(event)->child()))
                 watchDrag(drag, view);

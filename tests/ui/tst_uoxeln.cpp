@@ -40,6 +40,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <memory>
 #include <sys/stat.h>
@@ -73,6 +74,7 @@ private slots:
     void viewsShowTheWholeDocumentsAfterAnyClicks();
 
     void lockedViewsRefuseTyping();
+    void keyboardSavesPrintsAndLeavesTheViews();
     void unlockedViewsTakeTextAndTabs();
     void lockedClickPinsCaretAtEnd();
     void lockedKeyboardSelectionStays();
@@ -483,6 +485,57 @@ void TestMainWindow::unlockedViewsTakeTextAndTabs()
     subject->setFocus();
     QTest::keyClick(subject, Qt::Key_Tab);
     QCOMPARE(QApplication::focusWidget(), child<RichTextView>("RxE2"));
+}
+
+// Keys as the window system delivers them: to the focus widget, shortcuts first.
+void TestMainWindow::keyboardSavesPrintsAndLeavesTheViews()
+{
+    showAndActivate();
+    QWindow *window = m_form->windowHandle();
+    QCOMPARE(child<QPushButton>("btnEnregistre")->toolTip(),
+             QStringLiteral("Enregistrer sujets et/ou corrigés dans un fichier RTF (Ctrl+S)"));
+    QCOMPARE(child<QPushButton>("btnImprime")->toolTip(), QStringLiteral("Imprimer sujets et/ou corrigés (Ctrl+P)"));
+    // The dialog each key brings up, closed at once: the save dialog, and
+    // the error box of a machine without printers.
+    QStringList shown;
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+        whenModal<QDialog>([&shown](QDialog *dialog) {
+            shown << QString::fromLatin1(dialog->metaObject()->className());
+            dialog->reject();
+        }, 30);
+        QTest::keyClick(window, key, modifiers);
+        QTest::qWait(400); // past the watch for a dialog
+        // The offscreen platform leaves no window active after a dialog.
+        m_form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
+    };
+    press(Qt::Key_S);
+    press(Qt::Key_P);
+    QCOMPARE(shown, QStringList()); // disabled buttons: nothing
+
+    click("btnPlus");
+    auto *subject = child<RichTextView>("RxE1");
+    subject->setFocus();
+    press(Qt::Key_S);
+    press(Qt::Key_P);
+    QCOMPARE(shown.join(QLatin1Char(' ')), QStringLiteral("QFileDialog QMessageBox"));
+
+    // Unlocked, Tab is text in a view; Ctrl+Tab leaves it, Ctrl+Shift+Tab comes back.
+    QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
+    subject->setFocus();
+    subject->moveCursor(QTextCursor::End);
+    const QString text = subject->ContentText();
+    QTest::keyClick(window, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), child<RichTextView>("RxE2"));
+    QTest::keyClick(window, Qt::Key_Tab, Qt::ControlModifier);
+    QCOMPARE(QApplication::focusWidget(), child<QPushButton>("btnImprime"));
+    m_form->RxE2->setFocus();
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), subject);
+    QCOMPARE(subject->ContentText(), text);
+    QTest::keyClick(window, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), subject);
+    QCOMPARE(subject->ContentText(), text + QLatin1Char('\t'));
 }
 
 void TestMainWindow::lockedClickPinsCaretAtEnd()
