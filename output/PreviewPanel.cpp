@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QVBoxLayout>
+#include <QShortcut>
 #include <QWindow>
 
 namespace oxeln {
@@ -190,6 +191,10 @@ void PreviewPanel::showFloating()
         QWidget *owner = parentWidget() ? parentWidget()->window() : nullptr;
         auto *window = new QWidget(owner, Qt::Tool | Qt::WindowStaysOnTopHint);
         window->setObjectName(QStringLiteral("ScrollBox1Window"));
+        window->setWindowTitle(QStringLiteral("Aperçu"));
+        // Esc closes it, as it closes a dialog; closing hides the panel.
+        auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+        connect(escape, &QShortcut::activated, window, &QWidget::close);
         auto *layout = new QVBoxLayout(window);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(this);

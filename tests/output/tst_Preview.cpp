@@ -269,8 +269,17 @@ void PreviewTest::closingTheWindowHidesThePanel()
     m_subject->SetRtfText(WorksheetRtf(NumberedLines(3)));
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
     QWidget *window = m_panel->floatingWindow();
+    QCOMPARE(window->windowTitle(), QStringLiteral("Aperçu"));
     QVERIFY(window->close());
     QVERIFY(!m_panel->isVisible());
+    QVERIFY(m_panel->isHidden());
+
+    // Esc, as the window system delivers it, closes it too.
+    m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window->windowHandle(), Qt::Key_Escape);
+    QVERIFY(!window->isVisible());
     QVERIFY(m_panel->isHidden());
 
     m_panel->preview(*m_subject->document(), m_subject->logicalDpiX());
