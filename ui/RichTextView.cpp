@@ -6,6 +6,11 @@
 #include "ViewDocument.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
+#include <QtMath>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -271,6 +276,48 @@ void RichTextView::PlaceCaret(int position)
 void RichTextView::WriteToFile(const QString &path) const
 {
     WriteDocumentFile(path, *document(), logicalDpiX());
+}
+
+bool RichTextView::event(QEvent *event)
+{
+    // The view's own paint event draws only its frame (and the corner
+    // between two scroll bars); the text is the viewport's.
+    if (event->type() != QEvent::Paint)
+        return QTextEdit::event(event);
+    paintFrame();
+    return true;
+}
+
+void RichTextView::paintFrame()
+{
+    // At a fractional scale (1.5) a line one pixel of ours wide falls
+    // across screen pixels, and the toolkit's frame lost its top or bottom
+    // line to rounding: this one is laid on the outermost screen pixels the
+    // view wholly covers, whatever the scale.
+    QPainter painter(this);
+    if (verticalScrollBar()->isVisible() && horizontalScrollBar()->isVisible()) {
+        QStyleOption corner;
+        corner.initFrom(this);
+        corner.rect = QRect(verticalScrollBar()->x(), horizontalScrollBar()->y(), verticalScrollBar()->width(),
+                            horizontalScrollBar()->height());
+        style()->drawPrimitive(QStyle::PE_PanelScrollAreaCorner, &corner, &painter, this);
+    }
+    const QTransform toDevice = painter.deviceTransform();
+    const QRectF device = toDevice.mapRect(QRectF(rect()));
+    const qreal ratio = device.width() / qMax(1, width());
+    const qreal thickness = qMax(1, qRound(ratio));
+    // Whole screen pixels inside the view, back in the view's coordinates.
+    const qreal left = qCeil(device.left() - 1e-6), top = qCeil(device.top() - 1e-6);
+    const qreal right = qFloor(device.right() + 1e-6), bottom = qFloor(device.bottom() + 1e-6);
+    const QTransform fromDevice = toDevice.inverted();
+    const auto band = [&](qreal x1, qreal y1, qreal x2, qreal y2) {
+        return fromDevice.mapRect(QRectF(QPointF(x1, y1), QPointF(x2, y2)));
+    };
+    const QColor line = palette().color(QPalette::Window).darker(140).lighter(108);
+    painter.fillRect(band(left, top, right, top + thickness), line);
+    painter.fillRect(band(left, bottom - thickness, right, bottom), line);
+    painter.fillRect(band(left, top, left + thickness, bottom), line);
+    painter.fillRect(band(right - thickness, top, right, bottom), line);
 }
 
 int RichTextView::FormatRange(QPainter *target, QPaintDevice *reference, QRect &layoutTwips,

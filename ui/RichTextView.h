@@ -108,7 +108,11 @@ signals:
     // Fires after every change of content, by the program or the user.
     void OnChange();
 
+protected:
+    bool event(QEvent *event) override;
+
 private:
+    void paintFrame();
     std::unique_ptr<QTextDocument> newDocument() const;
     // Shows document in place of the current content; OnChange fires once.
     void installDocument(std::unique_ptr<QTextDocument> document);

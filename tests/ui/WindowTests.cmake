@@ -31,3 +31,12 @@ add_test(NAME ui.restart-placement
          COMMAND ${CMAKE_CURRENT_LIST_DIR}/restart-placement.sh $<TARGET_FILE:oxeln> ${OXELN_DESKTOP_DIR})
 set_tests_properties(ui.restart-placement PROPERTIES
     FIXTURES_REQUIRED OxelnDesktop RESOURCE_LOCK OxelnDesktop TIMEOUT 300)
+
+# Both views' frames, as the screen shows them, at the scale factors of a
+# desktop: 1, 1.5 and 2.
+add_executable(tst_viewframes tst_viewframes.cpp)
+target_link_libraries(tst_viewframes PRIVATE oxeln_ui Qt6::Test)
+foreach(scale 1 1.5 2)
+    add_test(NAME tst_viewframes_${scale} COMMAND tst_viewframes)
+    set_tests_properties(tst_viewframes_${scale} PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV};QT_SCALE_FACTOR=${scale}")
+endforeach()
