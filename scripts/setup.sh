@@ -36,6 +36,29 @@ oxeln_install() {
     ${SUDO:-} env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing
 }
 
+# oxeln_require_display: returns when there is a screen to open the window
+# on; otherwise says so, with the exact commands for a virtual screen
+# (installing xvfb first when it is missing), and returns 1. A window under
+# a virtual screen is invisible, so it is offered, not done unasked.
+oxeln_require_display() {
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ] || [ "${QT_QPA_PLATFORM:-}" = offscreen ]; then
+        return 0
+    fi
+    {
+        echo "Pas d'écran (DISPLAY vide) : Oxeln ouvre une fenêtre ; lancez « ./run » depuis une session de bureau."
+        echo "Pour l'essayer quand même dans un écran virtuel, invisible :"
+        if ! command -v xvfb-run >/dev/null 2>&1; then
+            if [ "$(id -u)" -eq 0 ]; then
+                echo "  apt-get install -y xvfb"
+            else
+                echo "  sudo apt-get install -y xvfb"
+            fi
+        fi
+        echo "  xvfb-run -a ./run"
+    } >&2
+    return 1
+}
+
 # oxeln_npm_ci DIR: the npm packages of DIR's lock file, installed once
 # (again only when the lock file changes).
 oxeln_npm_ci() {
