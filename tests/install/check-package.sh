@@ -1,23 +1,33 @@
 #!/usr/bin/env bash
-# Builds the Debian package with cpack, reads its control fields and file
-# list with dpkg-deb, extracts it into a scratch root and makes worksheets
-# with the extracted composer: the same bytes as the build's own composer
-# for a fixed seed, and a PDF through Qt.
-#   check-package.sh BUILD_DIR VERSION
+# Builds the Debian package as scripts/package.sh does (Debian's hardening
+# flags, a build folder of its own under BUILD_DIR/package), checks it with
+# lintian and in its executables, reads its control fields and file list
+# with dpkg-deb, extracts it into a scratch root and makes worksheets with
+# the extracted composer: the same bytes as the build's own composer for a
+# fixed seed, and a PDF through Qt.
+#   check-package.sh SOURCE_DIR BUILD_DIR VERSION
 set -euo pipefail
-build=$1
-version=$2
+source_dir=$1
+build=$2
+version=$3
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-if ! cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1; then
-    cat "$work/cpack.log" >&2
-    fail "cpack -G DEB"
+if ! OXELN_PACKAGE_BUILD=$build/package "$source_dir/scripts/package.sh" "$work/out" >"$work/package.log" 2>&1; then
+    tail -n 40 "$work/package.log" >&2
+    fail "scripts/package.sh"
 fi
 deb=$work/out/oxeln_${version}_$(dpkg --print-architecture).deb
 [ -f "$deb" ] || fail "no $(basename "$deb") in: $(ls "$work/out")"
+
+# lintian: no error, no warning, and none of its hardening notes.
+lintian --display-info "$deb" >"$work/lintian" 2>&1 || true
+grep -v 'running with root privileges' "$work/lintian" >"$work/tags" || true
+if grep -Eq '^(E|W): ' "$work/tags" || grep -q 'hardening-' "$work/tags"; then
+    fail "lintian: $(cat "$work/tags")"
+fi
 
 field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Package)" = oxeln ] || fail "Package: $(field Package)"
@@ -46,6 +56,17 @@ fi
 
 dpkg-deb --extract "$deb" "$work/root"
 file -b "$work/root/usr/bin/oxeln" | grep -q ', stripped' || fail "oxeln is not stripped"
+# The hardening, read in the executables themselves.
+for program in oxeln oxeln-compose; do
+    elf=$work/root/usr/bin/$program
+    headers=$(readelf -lW "$elf")
+    dynamic=$(readelf -dW "$elf")
+    symbols=$(readelf --dyn-syms -W "$elf")
+    grep -q GNU_RELRO <<<"$headers" || fail "$program: no relro"
+    grep -Eq 'BIND_NOW|FLAGS_1.*NOW' <<<"$dynamic" || fail "$program: no bind-now"
+    grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program: no stack protector"
+    grep -Eq '__[a-z0-9_]+_chk@' <<<"$symbols" || fail "$program: no fortified function"
+done
 args=(--seed 20261208 --lines 4 + S2)
 "$work/root/usr/bin/oxeln-compose" "${args[@]}" --out "$work/packaged.rtf" >"$work/ref1"
 "$build/oxeln-compose" "${args[@]}" --out "$work/built.rtf" >"$work/ref2"
