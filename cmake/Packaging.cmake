@@ -14,10 +14,11 @@ teachers. One click draws a set of questions (additions, subtractions,
 multiplications, powers, divisions, or chains of eight numbers) and writes
 the subject together with its answer key, every result highlighted in
 yellow. Both documents can be edited, previewed, printed in several copies
-and saved as RTF, PDF or OpenDocument, and their questions projected in the
-classroom. oxeln-compose makes the same worksheets from the command line, in
-several versions if asked, as RTF, PDF, OpenDocument, plain text or the
-worksheet's own markup.
+and saved as RTF, PDF or OpenDocument; their questions can be projected in
+the classroom, given to pupils as a web page that corrects itself, or
+imported into Moodle as a GIFT quiz. oxeln-compose makes the same worksheets
+from the command line, in several versions if asked, in all these formats, as
+plain text or in the worksheet's own markup.
 
 The interface is in French. Licence: GNU GPL version 3 or later.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
