@@ -23,10 +23,18 @@ template<typename Add> void forEachRun(const Question &question, Add add)
         case QuestionPart::Kind::Exponent:
             add(CorrectionRun::Style::Raised, part.text, false);
             break;
-        case QuestionPart::Kind::Blank:
+        case QuestionPart::Kind::Blank: {
+            // The answer where the dots were, with the blanks around them.
+            const std::size_t first = part.text.find_first_not_of(' ');
+            const std::size_t last = part.text.find_last_not_of(' ');
+            if (first != 0 && first != std::string::npos)
+                add(CorrectionRun::Style::Text, part.text.substr(0, first), false);
             add(CorrectionRun::Style::Answer, question.answer(), false);
+            if (last != std::string::npos && last + 1 < part.text.size())
+                add(CorrectionRun::Style::Text, part.text.substr(last + 1), false);
             answered = true;
             break;
+        }
         default:
             add(CorrectionRun::Style::Text, part.text, false);
             break;

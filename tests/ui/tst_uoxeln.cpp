@@ -1249,7 +1249,8 @@ QString TestMainWindow::projectionEntry(bool choose)
     // The offscreen platform leaves no window active after a popup.
     if (!choose) {
         m_form->activateWindow();
-        QTest::qWaitForWindowActive(m_form.get());
+        if (!QTest::qWaitForWindowActive(m_form.get()))
+            qWarning("the main window did not become active again");
     }
     return text;
 }

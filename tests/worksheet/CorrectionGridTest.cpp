@@ -1,6 +1,7 @@
 // The correction's pages planned from character widths: every question once,
 // in order, each page a grid whose cells hold their items, no page closed
 // while its next item would still have fitted.
+#include "BlankDrills.h"
 #include "ChainDrills.h"
 #include "CorrectionGrid.h"
 #include "PairedDrills.h"
@@ -52,6 +53,20 @@ TEST(CorrectionItem, ReadsAsTheKeyWithItsAnswerLast)
     EXPECT_EQ(runs[2].style, CorrectionRun::Style::Raised);
     EXPECT_EQ(runs[4].style, CorrectionRun::Style::Answer);
     EXPECT_EQ(runs[4].text, list[0].answer());
+}
+
+// A place to fill in takes the answer itself, with the blanks around it.
+TEST(CorrectionItem, FillsThePlaceOfTheDots)
+{
+    const Question missing = MissingTermQuestion(Drill::MissingPlus, {-3, 8, 1}, 1, 1, Writing::Parentheses);
+    const std::vector<CorrectionRun> runs = CorrectionRuns(missing, 2);
+    EXPECT_EQ(drawn(runs), "2.(-3) + (+8) = (+5)");
+    EXPECT_EQ(runs[3].style, CorrectionRun::Style::Answer);
+    EXPECT_EQ(runs[3].text, "(+8)");
+    const std::vector<CorrectionRun> compared = CorrectionRuns(ComparisonQuestion({-7, 3}, 1, 1, Writing::Parentheses), 3);
+    EXPECT_EQ(drawn(compared), "3.(-7) < (+3)");
+    EXPECT_EQ(compared[3].style, CorrectionRun::Style::Answer);
+    EXPECT_EQ(compared[3].text, "<");
 }
 
 TEST(CorrectionItem, BreaksOnlyBeforeOperatorsAndDropsTheBlankThere)
