@@ -54,7 +54,11 @@ std::optional<std::string> renderOdt(const std::string &markup, Document which)
 
 std::optional<std::string> renderText(const std::string &markup, Document)
 {
-    return cp1252::encode(ContentText(*loadDocument(markup))).toStdString();
+    // The text a view would hold, read without building its document.
+    const std::string rtf = MarkupToRtf(markup);
+    const QByteArray text =
+        cp1252::encode(RtfReader::plainText(QByteArray::fromRawData(rtf.data(), qsizetype(rtf.size()))));
+    return std::string(text.constData(), std::size_t(text.size()));
 }
 
 } // namespace

@@ -45,7 +45,27 @@ bool isTextChar(char16_t c)
 
 } // namespace
 
-Builder::Builder(QTextDocument *document) : m_cursor(document) {}
+void DocumentTarget::beginEdit()
+{
+    m_cursor.beginEditBlock();
+}
+
+void DocumentTarget::insertBlock(const CharState &, const QTextCharFormat &format)
+{
+    m_cursor.insertBlock(QTextBlockFormat(), format);
+}
+
+void DocumentTarget::setAlignment(Align align)
+{
+    QTextBlockFormat block = m_cursor.blockFormat();
+    block.setAlignment(align == Align::Left     ? Qt::AlignLeft
+                       : align == Align::Right  ? Qt::AlignRight
+                       : align == Align::Center ? Qt::AlignHCenter
+                                                : Qt::AlignJustify);
+    m_cursor.setBlockFormat(block);
+}
+
+Builder::Builder(Target &target) : m_target(target), m_wantsFormats(target.wantsFormats()) {}
 
 Builder::~Builder() = default;
 
@@ -55,6 +75,7 @@ void Builder::tablesChanged()
     m_codePageFont = -2;
     m_formats.clear();
     m_markSet = false;
+    m_target.formatsChanged();
 }
 
 QHash<int, FontEntry> &Builder::editFonts()
@@ -145,7 +166,7 @@ void Builder::appendSurrogatePair(const CharState &state, char16_t high, char16_
 void Builder::paragraph(const CharState &state, Align align)
 {
     endBlock(state, align);
-    m_cursor.insertBlock(QTextBlockFormat(), format(state));
+    m_target.insertBlock(state, format(state));
     m_blockHasText = false;
     m_markState = state;
     m_markSet = true;
@@ -163,17 +184,12 @@ void Builder::endBlock(const CharState &state, Align align)
     flush();
     // An empty paragraph takes its height from its mark's format.
     if (!m_blockHasText && (!m_markSet || state != m_markState)) {
-        m_cursor.setBlockCharFormat(format(state));
+        m_target.setMark(state, format(state));
         m_markState = state;
         m_markSet = true;
     }
     if (align != m_blockAlign) {
-        QTextBlockFormat block = m_cursor.blockFormat();
-        block.setAlignment(align == Align::Left     ? Qt::AlignLeft
-                           : align == Align::Right  ? Qt::AlignRight
-                           : align == Align::Center ? Qt::AlignHCenter
-                                                    : Qt::AlignJustify);
-        m_cursor.setBlockFormat(block);
+        m_target.setAlignment(align);
         m_blockAlign = align;
     }
 }
@@ -206,7 +222,7 @@ void Builder::flush()
     if (m_buffer.isEmpty())
         return;
     if (!m_bufferState.hidden) {
-        m_cursor.insertText(m_buffer, format(m_bufferState));
+        m_target.insertText(m_buffer, m_bufferState, format(m_bufferState));
         m_blockHasText = true;
     }
     m_buffer.clear();
@@ -248,6 +264,8 @@ QStringDecoder *Builder::decoderFor(int codePage)
 
 const QTextCharFormat &Builder::format(const CharState &state)
 {
+    if (!m_wantsFormats)
+        return m_noFormat;
     if (m_formats.size() > kMaxCachedFormats)
         m_formats.clear();
     const auto found = m_formats.find(state);

@@ -49,27 +49,70 @@ struct FontEntry
     QFont::StyleHint hint = QFont::AnyStyle;
 };
 
-// Writes decoded text into a QTextDocument. Text is buffered while its
-// format stays the same and inserted once per change of format, which is
-// what makes reading large documents fast.
+// Where the text read goes: the builder hands it over in runs of one format,
+// paragraph by paragraph, and a target keeps what it needs of it.
+class Target
+{
+public:
+    virtual ~Target() = default;
+
+    virtual void beginEdit() {}
+    virtual void endEdit() {}
+    // Whether the calls below need the formats; without, they get empty ones.
+    virtual bool wantsFormats() const { return true; }
+    // Text of one format (state's); no paragraph marks in it.
+    virtual void insertText(const QString &text, const CharState &state, const QTextCharFormat &format) = 0;
+    // Ends the current paragraph; the next one's mark has state's format.
+    virtual void insertBlock(const CharState &state, const QTextCharFormat &format) = 0;
+    // The current paragraph, still without text, takes state's mark format.
+    virtual void setMark(const CharState &state, const QTextCharFormat &format) = 0;
+    virtual void setAlignment(Align align) = 0;
+    // The format of a state may differ from now on (tables, code page or
+    // default font changed).
+    virtual void formatsChanged() {}
+};
+
+// The target of a rich text view: a QTextDocument, written at its end.
+class DocumentTarget : public Target
+{
+public:
+    explicit DocumentTarget(QTextDocument *document) : m_cursor(document) {}
+
+    void beginEdit() override;
+    void endEdit() override { m_cursor.endEditBlock(); }
+    void insertText(const QString &text, const CharState &, const QTextCharFormat &format) override
+    {
+        m_cursor.insertText(text, format);
+    }
+    void insertBlock(const CharState &, const QTextCharFormat &format) override;
+    void setMark(const CharState &, const QTextCharFormat &format) override { m_cursor.setBlockCharFormat(format); }
+    void setAlignment(Align align) override;
+
+private:
+    QTextCursor m_cursor;
+};
+
+// Decodes text and hands it to a target, buffered while its format stays
+// the same, so that it arrives once per change of format, which is what
+// makes reading large documents fast.
 class Builder
 {
 public:
-    explicit Builder(QTextDocument *document);
+    explicit Builder(Target &target);
     ~Builder();
     Builder(const Builder &) = delete;
     Builder &operator=(const Builder &) = delete;
 
-    // The tables, for changing: text read so far is inserted first, so
+    // The tables, for changing: text read so far is handed over first, so
     // that it keeps the formats it was read with.
     QHash<int, FontEntry> &editFonts();
     QList<QColor> &editColors();
     void setAnsiCodePage(int codePage);
     void setDefaultFont(int font);
 
-    // Groups the changes into one edit of the document.
-    void beginEdit() { m_cursor.beginEditBlock(); }
-    void endEdit() { m_cursor.endEditBlock(); }
+    // Groups the changes into one edit of the target.
+    void beginEdit() { m_target.beginEdit(); }
+    void endEdit() { m_target.endEdit(); }
 
     // A byte in the code page of the state's font.
     void appendByte(const CharState &state, std::uint8_t byte);
@@ -98,19 +141,20 @@ private:
     QStringDecoder *decoderFor(int codePage);
     const QTextCharFormat &format(const CharState &state);
 
-    QTextCursor m_cursor;
+    Target &m_target;
+    const bool m_wantsFormats;
     QHash<int, FontEntry> m_fonts;
     QList<QColor> m_colors;
     int m_ansiCodePage = 1252;
     int m_defaultFont = 0;
 
-    QString m_buffer; // text waiting to be inserted, all in m_bufferState
+    QString m_buffer; // text waiting to be handed over, all in m_bufferState
     QByteArray m_bytes; // bytes of a multi-byte code page not yet decoded
     int m_bytesCodePage = 0;
     CharState m_bufferState;
     bool m_blockHasText = false;
     // Format of the current paragraph's mark and its alignment, as set in
-    // the document: set again only when they change.
+    // the target: set again only when they change.
     CharState m_markState;
     bool m_markSet = false;
     Align m_blockAlign = Align::Left;
@@ -120,6 +164,7 @@ private:
     int m_codePage = 1252;
     std::unordered_map<int, std::unique_ptr<QStringDecoder>> m_decoders;
     std::map<CharState, QTextCharFormat> m_formats;
+    QTextCharFormat m_noFormat;
 };
 
 } // namespace oxeln::rtf

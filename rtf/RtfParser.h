@@ -33,7 +33,7 @@ struct GroupState
 class Parser
 {
 public:
-    explicit Parser(QTextDocument *document) : m_builder(document)
+    explicit Parser(Target &target) : m_builder(target)
     {
         m_stack.reserve(64);
         m_stack.emplace_back();

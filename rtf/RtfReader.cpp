@@ -11,7 +11,7 @@ namespace oxeln {
 class RtfReader::Impl
 {
 public:
-    Impl(QTextDocument *document, qreal dpi) : parser(document), document(document), dpi(dpi) {}
+    Impl(QTextDocument *document, qreal dpi) : target(document), parser(target), document(document), dpi(dpi) {}
 
     void read(const QByteArray &data, qsizetype start, qsizetype base = 0)
     {
@@ -34,11 +34,49 @@ public:
         source = base == 0 && shared.data_ptr().isMutable() ? std::move(shared) : QByteArray();
     }
 
+    rtf::DocumentTarget target;
     rtf::Parser parser;
     QTextDocument *document;
     qreal dpi;
     QByteArray source;
 };
+
+namespace {
+
+// Only the text, as ContentText() gives it of the document read.
+class PlainTextTarget : public rtf::Target
+{
+public:
+    bool wantsFormats() const override { return false; }
+    void insertText(const QString &text, const rtf::CharState &, const QTextCharFormat &) override
+    {
+        if (!text.contains(QChar::LineSeparator)) {
+            m_text += text;
+            return;
+        }
+        for (const QChar c : text) {
+            if (c == QChar::LineSeparator)
+                m_text += QLatin1String("\r\n");
+            else
+                m_text += c;
+        }
+    }
+    void insertBlock(const rtf::CharState &, const QTextCharFormat &) override { m_text += QLatin1String("\r\n"); }
+    void setMark(const rtf::CharState &, const QTextCharFormat &) override {}
+    void setAlignment(rtf::Align) override {}
+
+    QString m_text;
+};
+
+} // namespace
+
+QString RtfReader::plainText(const QByteArray &rtf)
+{
+    PlainTextTarget target;
+    rtf::Parser parser(target);
+    parser.run(rtf, 0);
+    return std::move(target.m_text);
+}
 
 bool RtfReader::isRtf(const QByteArray &data)
 {

@@ -35,6 +35,9 @@ public:
     // RTF document. dpi converts the default tab stop from twips to the
     // document's pixels. Undo is off while reading and restored afterwards.
     static void read(const QByteArray &rtf, QTextDocument *document, qreal dpi = 96.0);
+    // ContentText() of the document that read() makes, without making it:
+    // paragraphs separated by CR LF.
+    static QString plainText(const QByteArray &rtf);
 
     // The same, keeping the reader's state for resume(). The document must
     // not change in between. The text is kept (shared, not copied) to

@@ -7,11 +7,10 @@
 //
 //   oxeln_compose_bench [--sizes=1,10,100,500]
 #include "BenchSupport.h"
+#include "ChildRun.h"
 #include "Composer.h"
 #include "MarkupToRtf.h"
 
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,14 +24,6 @@ namespace {
 
 using oxeln::bench::cpuMs;
 
-double childrenCpuMs()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
-
 const char *const Cycle[] = {"+", "-", "x", ":", "^", "S1", "S2"};
 
 // CPU milliseconds of one run of the composer binary.
@@ -41,22 +32,10 @@ double runBinary(int drills, const std::string &out)
     std::vector<std::string> args = {OXELN_COMPOSE_BINARY, "--seed", "7", "--out", out};
     for (int i = 0; i < drills; ++i)
         args.push_back(Cycle[i % 7]);
-    std::vector<char *> argv;
-    for (std::string &arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    const double before = childrenCpuMs();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        freopen("/dev/null", "w", stdout);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    const oxeln::bench::ChildRun run = oxeln::bench::runChild(args);
+    if (!run.ok)
         std::fprintf(stderr, "oxeln-compose failed\n");
-    return childrenCpuMs() - before;
+    return run.cpuMs;
 }
 
 // The same work in this process: drills, then both documents converted.

@@ -2,9 +2,11 @@
 #include "RtfReader.h"
 #include "RtfSamples.h"
 #include "RtfTestSupport.h"
+#include "ViewDocument.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QColor>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFontInfo>
@@ -481,4 +483,31 @@ TEST(RtfReaderResume, TextKeepsTheTablesItWasReadWith)
     reader.resume(whole);
     EXPECT_EQ(formatAt(twice, 0).foreground().color(), QColor(Qt::red));
     EXPECT_EQ(formatAt(twice, 1).foreground().color(), QColor(Qt::blue));
+}
+
+// The plain text read without a document is the text of the document read:
+// the reader's own inputs (fuzzing corpus, another writer's file, a real
+// worksheet) and the cases where the two could part (line breaks, hidden
+// text, broken Unicode, input cut short).
+TEST(RtfReaderPlainText, IsTheContentTextOfTheDocumentRead)
+{
+    QList<QByteArray> inputs;
+    const QDir corpus(QStringLiteral(OXELN_FUZZ_CORPUS));
+    for (const QString &name : corpus.entryList(QDir::Files)) {
+        QFile file(corpus.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        inputs << file.readAll();
+    }
+    ASSERT_GT(inputs.size(), 50);
+    QFile foreign(QStringLiteral(OXELN_TEST_DATA "/libreoffice-7.4.rtf"));
+    ASSERT_TRUE(foreign.open(QIODevice::ReadOnly));
+    inputs << foreign.readAll();
+    const QByteArray sheet = QByteArray::fromStdString(
+        MarkupToRtf(samples::answerHeader("Ref 042_917", "T1", "T2", "T3").toStdString()
+                    + samples::additionAnswerLine(1, kExample, 2).toStdString()));
+    inputs << sheet << sheet.left(sheet.size() / 2);
+    inputs << rtf("a\\line b\\par\\par {\\v hidden}c\\par\\u-10179?\\u-8704?\\u55357?x\\'e9\\tab\\~\\par ")
+           << rtf("{\\fonttbl{\\f1\\fcharset128 MS Mincho;}}\\f1 \\'82\\'a0\\'82") << "{\\rtf1 open\\par {{";
+    for (const QByteArray &input : inputs)
+        EXPECT_EQ(RtfReader::plainText(input), ContentText(*readRtf(input))) << input.left(80).toStdString();
 }
