@@ -199,15 +199,57 @@ ParseResult failure(std::string message)
     return result;
 }
 
-// The first notice of any version, once for the whole run.
-void reportNotice(const std::vector<ComposedWorksheet> &sheets, std::ostream &err)
+// Makes each version's files in turn and writes them all or none: a
+// version's files wait complete on disk, unnamed, while the next ones are
+// made, so that only one version is held in memory at a time. A failure
+// leaves every old file as it was and no new one behind.
+int writeVersions(const ComposeOptions &options, const OutputFormat &format, std::ostream &out, std::ostream &err)
 {
-    for (const ComposedWorksheet &sheet : sheets) {
-        if (!sheet.notice.empty()) {
-            err << ProgramName << " : " << Cp1252ToUtf8(sheet.notice) << "\n";
-            return;
+    FileBatch batch;
+    std::vector<std::string> codes;
+    std::string notice; // the first sheet's that has one
+    std::optional<CommitFailure> failure;
+    bool unrendered = false;
+    forEachVersion(options, [&](ComposedWorksheet &&sheet) {
+        const int version = int(codes.size());
+        const std::string subjectPath = versionPath(options.outPath, version, options.versions);
+        if (format.renderSheet) {
+            failure = batch.add(subjectPath, format.renderSheet(sheet));
+        } else {
+            const std::string answerPath = answerPathFor(subjectPath);
+            for (const auto &[path, markup, which] : {std::tuple{&subjectPath, &sheet.subject, Document::Subject},
+                                                      std::tuple{&answerPath, &sheet.answer, Document::Answer}}) {
+                const std::optional<std::string> bytes = format.render(*markup, which);
+                if (!bytes) {
+                    err << "Erreur \xC3\xA0 l'enregistrement du flux : " << *path << "\n";
+                    unrendered = true;
+                    return false;
+                }
+                failure = batch.add(*path, *bytes);
+                if (failure)
+                    break;
+            }
         }
+        if (failure)
+            return false;
+        if (notice.empty())
+            notice = sheet.notice;
+        codes.push_back(std::move(sheet.referenceCode));
+        return true;
+    });
+    if (unrendered)
+        return 1;
+    if (!failure)
+        failure = batch.commit();
+    if (failure) {
+        err << describeFailure(*failure) << "\n";
+        return 1;
     }
+    for (const std::string &code : codes)
+        out << code << "\n";
+    if (!notice.empty())
+        err << ProgramName << " : " << Cp1252ToUtf8(notice) << "\n";
+    return 0;
 }
 
 } // namespace
@@ -472,37 +514,7 @@ int runComposer(const std::vector<std::string> &args, std::ostream &out, std::os
     const ComposeOptions &options = parsed.options;
     const auto format = std::find_if(formats.begin(), formats.end(),
                                      [&options](const OutputFormat &f) { return f.name == options.format; });
-    const std::vector<ComposedWorksheet> sheets = composeVersions(options);
-
-    // Every file is made in memory first: a failure then leaves every old
-    // file as it was and no new one behind.
-    std::vector<PendingFile> files;
-    for (std::size_t version = 0; version < sheets.size(); ++version) {
-        const std::string subjectPath = versionPath(options.outPath, int(version), int(sheets.size()));
-        if (format->renderSheet) {
-            files.push_back({subjectPath, format->renderSheet(sheets[version])});
-            continue;
-        }
-        const std::string answerPath = answerPathFor(subjectPath);
-        for (const auto &[path, markup, which] :
-             {std::tuple{&subjectPath, &sheets[version].subject, Document::Subject},
-              std::tuple{&answerPath, &sheets[version].answer, Document::Answer}}) {
-            std::optional<std::string> bytes = format->render(*markup, which);
-            if (!bytes) {
-                err << "Erreur \xC3\xA0 l'enregistrement du flux : " << *path << "\n";
-                return 1;
-            }
-            files.push_back({*path, std::move(*bytes)});
-        }
-    }
-    if (const std::optional<CommitFailure> failure = commitFiles(files)) {
-        err << describeFailure(*failure) << "\n";
-        return 1;
-    }
-    for (const ComposedWorksheet &sheet : sheets)
-        out << sheet.referenceCode << "\n";
-    reportNotice(sheets, err);
-    return 0;
+    return writeVersions(options, *format, out, err);
 }
 
 } // namespace oxeln::compose

@@ -98,8 +98,17 @@ std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)
 
 std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options)
 {
-    const std::uint32_t seed = options.seed ? *options.seed : clockSeed();
     std::vector<ComposedWorksheet> sheets;
+    forEachVersion(options, [&sheets](ComposedWorksheet &&sheet) {
+        sheets.push_back(std::move(sheet));
+        return true;
+    });
+    return sheets;
+}
+
+void forEachVersion(const ComposeOptions &options, const std::function<bool(ComposedWorksheet &&sheet)> &take)
+{
+    const std::uint32_t seed = options.seed ? *options.seed : clockSeed();
     std::set<std::string> codes;
     for (int version = 0; version < options.versions; ++version) {
         ComposeOptions one = options;
@@ -112,9 +121,9 @@ std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options)
                 break;
         }
         codes.insert(sheet.referenceCode);
-        sheets.push_back(std::move(sheet));
+        if (!take(std::move(sheet)))
+            return;
     }
-    return sheets;
 }
 
 std::string versionPath(const std::string &path, int version, int count)

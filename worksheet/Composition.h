@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,10 @@ std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt);
 
 // options.versions worksheets from the same clicks, each from its own seed.
 std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options);
+// The same worksheets one at a time, each handed to take as soon as it is
+// made (version 0 first), so that only one need be held at once; take
+// returns false to stop there.
+void forEachVersion(const ComposeOptions &options, const std::function<bool(ComposedWorksheet &&sheet)> &take);
 
 // Where version (0 for A) of count goes: PATH itself for a single version,
 // else PATH with "-A", "-B"... before the extension of its file name part

@@ -446,3 +446,41 @@ TEST(ComposeDrillOptions, TooFewDifferentQuestionsSaidOnceOnStandardError)
               0);
     EXPECT_EQ(quiet.str(), "");
 }
+
+// --versions: each version's files are on disk, complete and still
+// unnamed, before the next version is made, and named only once all are.
+TEST(ComposeRun, VersionsWaitUnnamedOnDiskUntilAllAreMade)
+{
+    const ScratchFolder folder;
+    // Files of the folder this process holds open without a name.
+    const auto unnamedSizes = [&folder] {
+        std::vector<std::uintmax_t> sizes;
+        for (const auto &fd : std::filesystem::directory_iterator("/proc/self/fd")) {
+            std::error_code error;
+            const std::string target = std::filesystem::read_symlink(fd.path(), error).string();
+            if (!error && target.rfind(folder.file(""), 0) == 0 && target.find("(deleted)") != std::string::npos)
+                sizes.push_back(std::filesystem::file_size(fd.path(), error));
+        }
+        std::sort(sizes.begin(), sizes.end());
+        return sizes;
+    };
+    std::vector<std::vector<std::uintmax_t>> seen; // at each document made
+    std::vector<OutputFormat> formats = standardFormats();
+    formats.push_back({"spy", "", [&](const std::string &markup, Document which) {
+                           seen.push_back(unnamedSizes());
+                           EXPECT_EQ(folder.names(), std::vector<std::string>{});
+                           (void)markup;
+                           return std::optional<std::string>(std::string(which == Document::Subject ? 1000 : 2000, 'x'));
+                       }});
+    std::ostringstream out;
+    std::ostringstream err;
+    ASSERT_EQ(runComposer({"--versions", "3", "--format", "spy", "--out", folder.file("f.rtf"), "+"}, out, err, formats),
+              0)
+        << err.str();
+    using Sizes = std::vector<std::uintmax_t>;
+    EXPECT_EQ(seen, (std::vector<Sizes>{{}, {1000}, {1000, 2000}, {1000, 1000, 2000}, {1000, 1000, 2000, 2000},
+                                        {1000, 1000, 1000, 2000, 2000}}));
+    EXPECT_EQ(folder.names(), (std::vector<std::string>{"f-A.rtf", "f-A_Cor.rtf", "f-B.rtf", "f-B_Cor.rtf",
+                                                        "f-C.rtf", "f-C_Cor.rtf"}));
+    EXPECT_EQ(unnamedSizes(), Sizes{});
+}
