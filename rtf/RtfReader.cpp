@@ -1,10 +1,13 @@
 #include "RtfReader.h"
 
+#include "PageFlow.h"
 #include "RtfParser.h"
 #include "RtfTokenizer.h"
 
 #include <QTextDocument>
 #include <QTextOption>
+
+#include <map>
 
 namespace oxeln {
 
@@ -68,7 +71,79 @@ public:
     QString m_text;
 };
 
+// Paragraph by paragraph into a page flow, as a document would hold them.
+class FlowTarget : public rtf::Target
+{
+public:
+    explicit FlowTarget(PageFlow &flow) : m_flow(flow) { m_paragraph.mark = flow.addFormat(QTextCharFormat()); }
+
+    void insertText(const QString &text, const rtf::CharState &state, const QTextCharFormat &format) override
+    {
+        m_paragraph.runs.push_back({int(m_paragraph.text.size()), int(text.size()), idOf(state, format)});
+        m_paragraph.text += text;
+    }
+    void insertBlock(const rtf::CharState &state, const QTextCharFormat &format) override
+    {
+        if (m_tabStop < 0) {
+            m_tabStop = parser->defTabTwips();
+            m_flow.setViewTabStop(m_tabStop * m_dpi / 1440.0);
+        }
+        m_flow.add(m_paragraph);
+        m_paragraph = FlowParagraph();
+        m_paragraph.mark = idOf(state, format);
+    }
+    void setMark(const rtf::CharState &state, const QTextCharFormat &format) override
+    {
+        m_paragraph.mark = idOf(state, format);
+    }
+    void setAlignment(rtf::Align align) override
+    {
+        m_paragraph.alignment = align == rtf::Align::Left     ? Qt::AlignLeft
+                              : align == rtf::Align::Right    ? Qt::AlignRight
+                              : align == rtf::Align::Center   ? Qt::AlignHCenter
+                                                              : Qt::AlignJustify;
+    }
+    void formatsChanged() override { m_ids.clear(); }
+
+    // The last paragraph; false when the tab stop moved after paragraphs
+    // were laid out with another.
+    bool finish()
+    {
+        if (m_tabStop >= 0 && parser->defTabTwips() != m_tabStop)
+            return false;
+        if (m_tabStop < 0)
+            m_flow.setViewTabStop(parser->defTabTwips() * m_dpi / 1440.0);
+        m_flow.add(m_paragraph);
+        return m_flow.finish();
+    }
+
+    const rtf::Parser *parser = nullptr;
+    qreal m_dpi = 96;
+
+private:
+    int idOf(const rtf::CharState &state, const QTextCharFormat &format)
+    {
+        const auto found = m_ids.find(state);
+        return found != m_ids.end() ? found->second : m_ids.emplace(state, m_flow.addFormat(format)).first->second;
+    }
+
+    PageFlow &m_flow;
+    std::map<rtf::CharState, int> m_ids;
+    FlowParagraph m_paragraph;
+    int m_tabStop = -1;
+};
+
 } // namespace
+
+bool RtfReader::flow(const QByteArray &rtf, PageFlow &into, qreal dpi)
+{
+    FlowTarget target(into);
+    target.m_dpi = dpi;
+    rtf::Parser parser(target);
+    target.parser = &parser;
+    parser.run(rtf, 0);
+    return target.finish();
+}
 
 QString RtfReader::plainText(const QByteArray &rtf)
 {

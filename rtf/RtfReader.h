@@ -9,6 +9,8 @@ class QTextDocument;
 
 namespace oxeln {
 
+class PageFlow;
+
 // Reads RTF into a QTextDocument: fonts, sizes, bold, italic, underline,
 // strike-through, super- and subscript, text and background colours,
 // alignment, tabs and the default tab stop. Pictures, objects, fields'
@@ -38,6 +40,9 @@ public:
     // ContentText() of the document that read() makes, without making it:
     // paragraphs separated by CR LF.
     static QString plainText(const QByteArray &rtf);
+    // The document that read() makes, laid out paragraph by paragraph in
+    // flow without being made. False when the flow failed (see PageFlow).
+    static bool flow(const QByteArray &rtf, PageFlow &into, qreal dpi = 96.0);
 
     // The same, keeping the reader's state for resume(). The document must
     // not change in between. The text is kept (shared, not copied) to

@@ -1,0 +1,628 @@
+#include "PageFlow.h"
+
+#include "DrawRecorder.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QPainter>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextLayout>
+#include <QTextList>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+namespace oxeln {
+
+namespace {
+
+// As RtfPageLayout: a line passing the page by less than this still fits.
+constexpr qreal kTolerance = 0.01;
+
+bool solid(const QBrush &brush)
+{
+    return brush.style() == Qt::NoBrush || (brush.style() == Qt::SolidPattern && brush.color().alpha() == 255);
+}
+
+// Characters placed one pitch apart without shaping: left to right, no
+// marks, controls, tabs, soft hyphens or line separators.
+bool plainCharacter(char16_t c)
+{
+    if (c >= 0x20 && c < 0x7F)
+        return true;
+    if (c >= 0xA0 && c <= 0xFF)
+        return c != 0xAD;
+    switch (c) {
+    case 0x0152: case 0x0153: case 0x0160: case 0x0161: case 0x0178: case 0x017D: case 0x017E: case 0x0192:
+    case 0x02C6: case 0x02DC: case 0x2013: case 0x2014: case 0x2018: case 0x2019: case 0x201A: case 0x201C:
+    case 0x201D: case 0x201E: case 0x2020: case 0x2021: case 0x2022: case 0x2026: case 0x2030: case 0x2039:
+    case 0x203A: case 0x20AC: case 0x2122:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool rightToLeft(const QString &text)
+{
+    return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        const QChar::Direction d = c.direction();
+        return d == QChar::DirR || d == QChar::DirAL || d == QChar::DirRLE || d == QChar::DirRLO
+            || d == QChar::DirRLI || d == QChar::DirAN;
+    });
+}
+
+// Whether the face the toolkit chose is the style asked for, not one it
+// makes up (emboldened, slanted), which the flow's glyphs would not show.
+bool trueStyle(const QRawFont &font, const QFont &asked)
+{
+    const QByteArray head = font.fontTable("head");
+    const QByteArray os2 = font.fontTable("OS/2");
+    if (head.size() < 46)
+        return false;
+    const auto u16 = [](const QByteArray &t, int at) { return quint16((uchar(t[at]) << 8) | uchar(t[at + 1])); };
+    const quint16 macStyle = u16(head, 44);
+    const bool bold = (macStyle & 1) || (os2.size() >= 6 && u16(os2, 4) >= 600);
+    const bool italic = (macStyle & 2) || (os2.size() >= 64 && (u16(os2, 62) & 1));
+    const QByteArray post = font.fontTable("post");
+    const bool fixedPitch = post.size() >= 16 && (post[12] | post[13] | post[14] | post[15]);
+    if (asked.weight() >= QFont::Bold && !bold && !fixedPitch)
+        return false;
+    return asked.style() == QFont::StyleNormal || italic;
+}
+
+} // namespace
+
+FlowSettings FlowSettings::forView(const QFont &font, const QTextOption &option, qreal indentWidth, qreal sourceDpi,
+                                   qreal dpi, int widthTwips, int heightTwips)
+{
+    // The same measures as RtfPageLayout's copy of the document.
+    FlowSettings settings;
+    settings.sourceDpi = sourceDpi;
+    settings.dpi = dpi;
+    settings.width = widthTwips * dpi / 1440.0;
+    settings.pageHeight = heightTwips * dpi / 1440.0;
+    settings.font = font;
+    if (settings.font.pointSizeF() <= 0 && settings.font.pixelSize() > 0)
+        settings.font.setPointSizeF(settings.font.pixelSize() * 72.0 / sourceDpi);
+    settings.option = option;
+    settings.option.setTabStopDistance(option.tabStopDistance() * dpi / sourceDpi);
+    settings.indentWidth = indentWidth;
+    return settings;
+}
+
+bool PageFlow::draws(const QTextCharFormat &format)
+{
+    const QMap<int, QVariant> properties = format.properties();
+    for (auto it = properties.cbegin(); it != properties.cend(); ++it) {
+        const QVariant &value = it.value();
+        switch (it.key()) {
+        case QTextFormat::FontFamilies:
+        case QTextFormat::FontFamily:
+        case QTextFormat::FontStyleName:
+        case QTextFormat::FontPointSize:
+        case QTextFormat::FontPixelSize:
+        case QTextFormat::FontWeight:
+        case QTextFormat::FontItalic:
+        case QTextFormat::FontStyleHint:
+        case QTextFormat::FontStyleStrategy:
+        case QTextFormat::FontHintingPreference:
+        case QTextFormat::FontFixedPitch:
+        case QTextFormat::FontKerning:
+        case QTextFormat::TextToolTip:
+            break;
+        case QTextFormat::FontUnderline:
+        case QTextFormat::FontOverline:
+        case QTextFormat::FontStrikeOut:
+            if (value.toBool())
+                return false;
+            break;
+        case QTextFormat::TextUnderlineStyle:
+            if (value.toInt() != QTextCharFormat::NoUnderline)
+                return false;
+            break;
+        case QTextFormat::TextVerticalAlignment: {
+            const int v = value.toInt();
+            if (v != QTextCharFormat::AlignNormal && v != QTextCharFormat::AlignSuperScript
+                && v != QTextCharFormat::AlignSubScript)
+                return false;
+            break;
+        }
+        case QTextFormat::ForegroundBrush:
+        case QTextFormat::BackgroundBrush:
+            if (!solid(qvariant_cast<QBrush>(value)))
+                return false;
+            break;
+        default:
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PageFlow::draws(const QTextBlockFormat &format)
+{
+    const QMap<int, QVariant> properties = format.properties();
+    return std::all_of(properties.keyBegin(), properties.keyEnd(),
+                       [](int key) { return key == QTextFormat::BlockAlignment; });
+}
+
+bool PageFlow::draws(const QTextDocument &document)
+{
+    if (!document.rootFrame()->childFrames().isEmpty())
+        return false;
+    const QList<QTextFormat> formats = document.allFormats();
+    return std::all_of(formats.cbegin(), formats.cend(), [](const QTextFormat &format) {
+        if (format.isCharFormat())
+            return draws(format.toCharFormat());
+        if (format.isBlockFormat())
+            return draws(format.toBlockFormat());
+        return format.isFrameFormat() && format.objectType() == QTextFormat::NoObject
+            && !format.isTableFormat();
+    });
+}
+
+class PageFlow::Impl
+{
+public:
+    Impl(const FlowSettings &settings, FlowSink &sink)
+        : settings(settings), sink(sink), device(settings.dpi), painter(&device)
+    {
+        // Number 0, never a run's: the reference every format's baseline is
+        // measured against (a tool tip keeps it apart from any format).
+        Format reference;
+        reference.format.setToolTip(QStringLiteral("\x01"));
+        formats.push_back(reference);
+    }
+
+    struct Format
+    {
+        QTextCharFormat format;
+        QRawFont font;        // of its characters
+        QColor color;         // foreground, invalid for the default
+        QColor background;    // invalid for none
+        qreal shift = 0;      // of its baseline from the line's
+        qreal pitch = 0;      // fixed-pitch fonts: every glyph's advance
+        qreal bearing = 0;    // the most a glyph may pass its advance
+        bool fixed = false;
+        std::vector<quint32> glyphs; // by character up to U+00FF; U+2122 and the like looked up
+    };
+
+    struct LineMeasure
+    {
+        qreal height = 0;
+        qreal advance = 0;  // to the next line's top
+        qreal baseline = 0; // from the line's top, for unshifted text
+    };
+
+    std::unique_ptr<QTextDocument> scratch() const;
+    void fill(QTextDocument &document, const FlowParagraph &paragraph) const;
+    void measureFormat(Format &format, int id);
+    const LineMeasure &lineMeasure(std::vector<int> formats);
+    const LineMeasure &emptyLineMeasure(int mark);
+    quint32 glyphOf(const Format &format, char16_t c) const;
+
+    bool placeOnOneLine(const FlowParagraph &paragraph);
+    void layOut(const FlowParagraph &paragraph);
+    void place(FlowLine &&line, qreal advance, bool lastEmpty);
+    void flushPage();
+    void startPage(FlowLine &&line);
+
+    FlowSettings settings;
+    FlowSink &sink;
+    RecordingDevice device;
+    QPainter painter;
+    std::vector<Format> formats;
+    std::map<std::vector<int>, LineMeasure> lineMeasures;
+    std::map<int, LineMeasure> emptyMeasures;
+    std::unique_ptr<QTextDocument> work; // the paragraph being laid out by the toolkit
+
+    qreal y = 0; // top of the next line
+    std::vector<FlowLine> page;
+    qreal pageTop = 0;
+    std::optional<FlowLine> pending; // did not fit the last page
+    bool pendingLastEmpty = false;   // pending is an empty paragraph's line
+    bool ended = false;              // a page too short for its first line
+    bool failed = false;
+};
+
+std::unique_ptr<QTextDocument> PageFlow::Impl::scratch() const
+{
+    auto document = std::make_unique<QTextDocument>();
+    document->setUndoRedoEnabled(false);
+    document->setDefaultFont(settings.font);
+    document->setDefaultTextOption(settings.option);
+    document->setIndentWidth(settings.indentWidth);
+    document->setDocumentMargin(0);
+    document->documentLayout()->setPaintDevice(const_cast<RecordingDevice *>(&device));
+    document->setTextWidth(settings.width);
+    return document;
+}
+
+// The paragraph, then an empty one whose top tells where the next begins.
+void PageFlow::Impl::fill(QTextDocument &document, const FlowParagraph &paragraph) const
+{
+    document.clear();
+    QTextCursor cursor(&document);
+    QTextBlockFormat block;
+    if (paragraph.alignment)
+        block.setAlignment(*paragraph.alignment);
+    cursor.setBlockFormat(block);
+    cursor.setBlockCharFormat(formats[std::size_t(paragraph.mark)].format);
+    for (const FlowParagraph::Run &run : paragraph.runs)
+        cursor.insertText(paragraph.text.mid(run.start, run.length), formats[std::size_t(run.format)].format);
+    cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+}
+
+void PageFlow::Impl::measureFormat(Format &format, int id)
+{
+    // A digit of the format after one of the default's, whose baseline is
+    // the line's.
+    FlowParagraph sample;
+    sample.text = QStringLiteral("00");
+    sample.runs = {{0, 1, 0}, {1, 1, id}};
+    auto document = scratch();
+    fill(*document, sample);
+    const QTextBlock block = document->begin();
+    const QPointF origin = document->documentLayout()->blockBoundingRect(block).topLeft();
+    const QTextLine line = block.layout()->lineAt(0);
+    DrawRecorder &recorder = device.recorder();
+    recorder.texts.clear();
+    line.draw(&painter, origin);
+    const QList<QGlyphRun> runs = line.glyphRuns(1, 1);
+    if (recorder.texts.size() != 2 || runs.isEmpty()) {
+        failed = true;
+        return;
+    }
+    // The face of the format's digit, at the size drawn (smaller for super-
+    // and subscripts); not a fallback font's.
+    format.font = runs.first().rawFont();
+    const QFont asked = QFont(format.format.font().resolve(settings.font), &device);
+    const QRawFont primary = QRawFont::fromFont(asked);
+    const bool own = primary.familyName() == format.font.familyName() && primary.styleName() == format.font.styleName();
+    format.shift = recorder.texts[1].origin.y() - recorder.texts[0].origin.y();
+    format.pitch = recorder.texts[1].width;
+    if (!trueStyle(primary, asked))
+        failed = true;
+
+    format.glyphs.assign(0x100, 0);
+    QString latin;
+    for (char16_t c = 0; c < 0x100; ++c)
+        latin += plainCharacter(c) ? QChar(c) : QChar(u' ');
+    const QList<quint32> indexes = format.font.glyphIndexesForString(latin);
+    if (indexes.size() == 0x100) {
+        for (int c = 0x20; c < 0x100; ++c)
+            format.glyphs[std::size_t(c)] = plainCharacter(char16_t(c)) ? indexes[c] : 0;
+    }
+    // Fixed pitch: every glyph one advance, the one measured.
+    const QList<quint32> probe = format.font.glyphIndexesForString(QStringLiteral(" 0iMW.\u00e9"));
+    const QList<QPointF> advances = format.font.advancesForGlyphIndexes(probe);
+    format.fixed = own && !advances.isEmpty() && !probe.contains(0)
+        && std::all_of(advances.cbegin(), advances.cend(), [&format](const QPointF &a) {
+               return qAbs(a.x() - format.pitch) < 1e-6 && a.y() == 0;
+           });
+    format.bearing = qMax<qreal>(0, -QFontMetricsF(asked).minRightBearing());
+}
+
+const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> ids)
+{
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    const auto found = lineMeasures.find(ids);
+    if (found != lineMeasures.end())
+        return found->second;
+    FlowParagraph sample;
+    for (const int id : ids) {
+        sample.runs.push_back({int(sample.text.size()), 1, id});
+        sample.text += QLatin1Char('0');
+    }
+    auto document = scratch();
+    fill(*document, sample);
+    const QTextBlock block = document->begin();
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const QPointF origin = layout->blockBoundingRect(block).topLeft();
+    const QTextLine line = block.layout()->lineAt(0);
+    DrawRecorder &recorder = device.recorder();
+    recorder.texts.clear();
+    line.draw(&painter, origin);
+    LineMeasure measure;
+    measure.height = line.height();
+    measure.advance = layout->blockBoundingRect(block.next()).top() - (origin.y() + line.y());
+    if (!recorder.texts.empty()) {
+        const Format &first = formats[std::size_t(ids.front())];
+        measure.baseline = recorder.texts.front().origin.y() - first.shift - (origin.y() + line.y());
+    } else {
+        failed = true;
+    }
+    return lineMeasures.emplace(std::move(ids), measure).first->second;
+}
+
+const PageFlow::Impl::LineMeasure &PageFlow::Impl::emptyLineMeasure(int mark)
+{
+    const auto found = emptyMeasures.find(mark);
+    if (found != emptyMeasures.end())
+        return found->second;
+    FlowParagraph sample;
+    sample.mark = mark;
+    auto document = scratch();
+    fill(*document, sample);
+    QAbstractTextDocumentLayout *layout = document->documentLayout();
+    const QTextBlock block = document->begin();
+    const qreal top = layout->blockBoundingRect(block).top();
+    LineMeasure measure;
+    measure.height = block.layout()->lineAt(0).height();
+    measure.advance = layout->blockBoundingRect(block.next()).top() - top;
+    return emptyMeasures.emplace(mark, measure).first->second;
+}
+
+quint32 PageFlow::Impl::glyphOf(const Format &format, char16_t c) const
+{
+    if (c < 0x100)
+        return format.glyphs[c];
+    const QList<quint32> index = format.font.glyphIndexesForString(QString(QChar(c)));
+    return index.size() == 1 ? index.first() : 0;
+}
+
+// A paragraph all in fixed-pitch fonts that fits on one line: its glyphs
+// one pitch apart, no shaping; false when it is not such a paragraph.
+bool PageFlow::Impl::placeOnOneLine(const FlowParagraph &paragraph)
+{
+    if (paragraph.text.isEmpty()) {
+        const LineMeasure &measure = emptyLineMeasure(paragraph.mark);
+        FlowLine line;
+        line.top = y;
+        line.height = measure.height;
+        place(std::move(line), measure.advance, true);
+        return true;
+    }
+    if (paragraph.alignment && (*paragraph.alignment & Qt::AlignHorizontal_Mask) != Qt::AlignLeft)
+        return false;
+    if (settings.option.alignment() & (Qt::AlignHorizontal_Mask & ~Qt::AlignLeft))
+        return false;
+    std::vector<int> ids;
+    qreal width = 0;
+    qreal inked = 0; // up to the last character that is not a blank
+    for (const FlowParagraph::Run &run : paragraph.runs) {
+        const Format &format = formats[std::size_t(run.format)];
+        if (!format.fixed)
+            return false;
+        for (int i = run.start; i < run.start + run.length; ++i) {
+            const char16_t c = paragraph.text.at(i).unicode();
+            if (!plainCharacter(c) || glyphOf(format, c) == 0)
+                return false;
+            width += format.pitch;
+            if (c != u' ')
+                inked = width + format.bearing;
+        }
+        if (run.length > 0)
+            ids.push_back(run.format);
+    }
+    // Well inside the line: the toolkit would not wrap it. Blanks at the end
+    // are drawn only when they fit too.
+    if (inked + 1 >= settings.width)
+        return false;
+    qsizetype drawn = paragraph.text.size();
+    if (width + 1 >= settings.width) {
+        if (width <= settings.width + 1)
+            return false;
+        while (drawn > 0 && paragraph.text.at(drawn - 1) == QLatin1Char(' '))
+            --drawn;
+    }
+
+    const LineMeasure &measure = lineMeasure(ids);
+    FlowLine line;
+    line.top = y;
+    line.height = measure.height;
+    qreal x = 0;
+    for (FlowParagraph::Run run : paragraph.runs) {
+        run.length = int(qMin<qsizetype>(run.start + run.length, drawn) - run.start);
+        if (run.length <= 0)
+            continue;
+        const Format &format = formats[std::size_t(run.format)];
+        if (format.background.isValid())
+            line.fills.push_back({QRectF(std::floor(x), std::floor(line.top), run.length * format.pitch, line.height),
+                                  format.background});
+        const qreal baseline = line.top + measure.baseline + format.shift;
+        if (line.glyphs.empty() || line.glyphs.back().font != format.font || line.glyphs.back().color != format.color
+            || line.glyphs.back().baseline != baseline) {
+            line.glyphs.push_back({format.font, format.color, baseline, {}, {}});
+        }
+        FlowGlyphs &glyphs = line.glyphs.back();
+        for (int i = run.start; i < run.start + run.length; ++i) {
+            glyphs.glyphs.push_back(glyphOf(format, paragraph.text.at(i).unicode()));
+            glyphs.x.push_back(x);
+            x += format.pitch;
+        }
+    }
+    place(std::move(line), measure.advance, false);
+    return true;
+}
+
+// Any other paragraph: laid out by the toolkit in a document of its own,
+// its lines drawn on the recorder for their baselines, colours and fills.
+void PageFlow::Impl::layOut(const FlowParagraph &paragraph)
+{
+    if (rightToLeft(paragraph.text)) {
+        failed = true;
+        return;
+    }
+    if (!work)
+        work = scratch();
+    const qreal paragraphTop = y;
+    fill(*work, paragraph);
+    QAbstractTextDocumentLayout *layout = work->documentLayout();
+    const QTextBlock block = work->begin();
+    const QTextLayout *text = block.layout();
+    const QPointF origin = layout->blockBoundingRect(block).topLeft() - text->boundingRect().topLeft();
+    const qreal end = layout->blockBoundingRect(block.next()).top();
+    DrawRecorder &recorder = device.recorder();
+    for (int i = 0; i < text->lineCount(); ++i) {
+        const QTextLine line = text->lineAt(i);
+        const qreal top = origin.y() + line.y();
+        const qreal next = i + 1 < text->lineCount() ? origin.y() + text->lineAt(i + 1).y() : end;
+        recorder.texts.clear();
+        recorder.fills.clear();
+        line.draw(&painter, origin);
+        if (recorder.unexpected)
+            failed = true;
+        FlowLine out;
+        out.top = paragraphTop + (top - origin.y());
+        out.height = line.height();
+        for (FlowFill fill : recorder.fills) {
+            fill.rect.translate(0, out.top - top);
+            out.fills.push_back(fill);
+        }
+        for (const QGlyphRun &run : line.glyphRuns()) {
+            const QList<quint32> indexes = run.glyphIndexes();
+            const QList<QPointF> positions = run.positions();
+            if (indexes.isEmpty())
+                continue;
+            // The item it belongs to: the one whose width holds its first glyph.
+            const qreal x = origin.x() + positions.first().x();
+            const auto item = std::find_if(recorder.texts.cbegin(), recorder.texts.cend(), [x](const DrawnText &t) {
+                return !t.empty && x >= t.origin.x() - 0.01 && x < t.origin.x() + qMax<qreal>(t.width, 0.02);
+            });
+            if (item == recorder.texts.cend()) {
+                failed = true;
+                continue;
+            }
+            FlowGlyphs glyphs{run.rawFont(), item->color, item->origin.y() + out.top - top, {}, {}};
+            for (qsizetype g = 0; g < indexes.size(); ++g) {
+                glyphs.glyphs.push_back(indexes[g]);
+                glyphs.x.push_back(origin.x() + positions[g].x());
+            }
+            out.glyphs.push_back(std::move(glyphs));
+        }
+        const bool lastEmpty = i + 1 == text->lineCount() && line.textStart() >= paragraph.text.size();
+        place(std::move(out), next - top, lastEmpty);
+    }
+}
+
+void PageFlow::Impl::place(FlowLine &&line, qreal advance, bool lastEmpty)
+{
+    y += advance;
+    if (ended)
+        return;
+    if (pending)
+        startPage(std::move(*std::exchange(pending, std::nullopt)));
+    if (ended)
+        return;
+    if (page.empty()) {
+        startPage(std::move(line));
+        return;
+    }
+    if (line.top + line.height - pageTop > settings.pageHeight + kTolerance) {
+        flushPage();
+        pending = std::move(line);
+        pendingLastEmpty = lastEmpty;
+        return;
+    }
+    page.push_back(std::move(line));
+}
+
+void PageFlow::Impl::startPage(FlowLine &&line)
+{
+    pageTop = line.top;
+    if (line.height > settings.pageHeight + kTolerance) {
+        // Not one line fits: the page stays blank and the flow ends there.
+        flushPage();
+        ended = true;
+        return;
+    }
+    page.push_back(std::move(line));
+}
+
+void PageFlow::Impl::flushPage()
+{
+    sink.page(page);
+    page.clear();
+}
+
+PageFlow::PageFlow(const FlowSettings &settings, FlowSink &sink) : m_impl(std::make_unique<Impl>(settings, sink)) {}
+
+PageFlow::~PageFlow() = default;
+
+int PageFlow::addFormat(const QTextCharFormat &format)
+{
+    for (std::size_t known = 1; known < m_impl->formats.size(); ++known) {
+        if (m_impl->formats[known].format == format)
+            return int(known);
+    }
+    const int id = int(m_impl->formats.size());
+    Impl::Format entry;
+    entry.format = format;
+    const QBrush foreground = format.foreground();
+    if (foreground.style() != Qt::NoBrush)
+        entry.color = foreground.color();
+    const QBrush background = format.background();
+    if (background.style() != Qt::NoBrush)
+        entry.background = background.color();
+    m_impl->formats.push_back(entry);
+    if (!draws(format))
+        m_impl->failed = true;
+    else
+        m_impl->measureFormat(m_impl->formats.back(), id);
+    return id;
+}
+
+void PageFlow::setViewTabStop(qreal distance)
+{
+    m_impl->settings.option.setTabStopDistance(distance * m_impl->settings.dpi / m_impl->settings.sourceDpi);
+    m_impl->lineMeasures.clear();
+    m_impl->work.reset();
+}
+
+void PageFlow::add(const FlowParagraph &paragraph)
+{
+    if (m_impl->failed)
+        return;
+    if (!m_impl->placeOnOneLine(paragraph))
+        m_impl->layOut(paragraph);
+}
+
+bool PageFlow::finish()
+{
+    Impl &d = *m_impl;
+    if (d.pending && !d.pendingLastEmpty && !d.ended)
+        d.startPage(std::move(*std::exchange(d.pending, std::nullopt)));
+    if (!d.ended && (!d.page.empty() || !d.pending))
+        d.flushPage();
+    return !d.failed;
+}
+
+bool PageFlow::failed() const
+{
+    return m_impl->failed;
+}
+
+bool FlowDocument(const QTextDocument &document, PageFlow &flow)
+{
+    std::map<int, int> ids; // the document's format numbers to the flow's
+    const auto idOf = [&](int index, const QTextCharFormat &format) {
+        const auto found = ids.find(index);
+        return found != ids.end() ? found->second : ids.emplace(index, flow.addFormat(format)).first->second;
+    };
+    for (QTextBlock block = document.begin(); block.isValid() && !flow.failed(); block = block.next()) {
+        FlowParagraph paragraph;
+        paragraph.text = block.text();
+        paragraph.mark = idOf(block.charFormatIndex(), block.charFormat());
+        const QTextBlockFormat format = block.blockFormat();
+        if (format.hasProperty(QTextFormat::BlockAlignment))
+            paragraph.alignment = format.alignment();
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid() && fragment.length() > 0)
+                paragraph.runs.push_back({fragment.position() - block.position(), fragment.length(),
+                                          idOf(fragment.charFormatIndex(), fragment.charFormat())});
+        }
+        flow.add(paragraph);
+    }
+    return flow.finish();
+}
+
+} // namespace oxeln
