@@ -41,7 +41,10 @@ QString titleOf(Document which)
 std::optional<std::string> renderPdf(const std::string &markup, Document which)
 {
     try {
-        return PdfBytes(*loadDocument(markup), viewDpi(), titleOf(which)).toStdString();
+        const std::string rtf = MarkupToRtf(markup);
+        const QByteArray pdf =
+            PdfBytesOfRtf(QByteArray::fromRawData(rtf.data(), qsizetype(rtf.size())), viewDpi(), titleOf(which));
+        return std::string(pdf.constData(), std::size_t(pdf.size()));
     } catch (const AppError &) {
         return std::nullopt;
     }
@@ -63,11 +66,29 @@ std::optional<std::string> renderText(const std::string &markup, Document)
 
 } // namespace
 
-std::vector<OutputFormat> qtFormats()
+QtApplication::QtApplication(char *programName) : m_argv{programName, nullptr} {}
+
+QtApplication::~QtApplication() = default;
+
+void QtApplication::ensure()
 {
+    if (!m_application && !QCoreApplication::instance())
+        m_application = std::make_unique<QGuiApplication>(m_argc, m_argv);
+}
+
+std::vector<OutputFormat> qtFormats(QtApplication &application)
+{
+    const auto withApplication = [&application](std::optional<std::string> (*render)(const std::string &, Document)) {
+        return [&application, render](const std::string &markup, Document which) {
+            application.ensure();
+            return render(markup, which);
+        };
+    };
     return {
-        {"pdf", "PDF A4, marges de 10 mm, mis en pages comme \xC3\xA0 l'impression", renderPdf, nullptr, "pdf"},
-        {"odt", "OpenDocument (LibreOffice), polices et surlignage jaune compris", renderOdt, nullptr, "odt"},
+        {"pdf", "PDF A4, marges de 10 mm, mis en pages comme \xC3\xA0 l'impression", withApplication(renderPdf),
+         nullptr, "pdf"},
+        {"odt", "OpenDocument (LibreOffice), polices et surlignage jaune compris", withApplication(renderOdt),
+         nullptr, "odt"},
         {"txt", "texte brut des vues (Windows-1252)", renderText, nullptr, "txt"},
     };
 }

@@ -2,8 +2,6 @@
 #include "Composer.h"
 #include "QtFormats.h"
 
-#include <QApplication>
-
 #include <csignal>
 #include <iostream>
 
@@ -13,13 +11,10 @@ int main(int argc, char **argv)
     // Past a file size limit (ulimit -f) a write fails with EFBIG and is
     // reported, instead of this signal ending the program half way.
     std::signal(SIGXFSZ, SIG_IGN);
-    // The documents behind "pdf", "odt" and "txt" need an application; it
-    // sees none of the composer's arguments.
     oxeln::compose::prepareHeadlessQt();
-    int qtArgc = 1;
-    QApplication application(qtArgc, argv);
+    oxeln::compose::QtApplication application(argv[0]);
     std::vector<oxeln::compose::OutputFormat> formats = oxeln::compose::standardFormats();
-    for (oxeln::compose::OutputFormat &format : oxeln::compose::qtFormats())
+    for (oxeln::compose::OutputFormat &format : oxeln::compose::qtFormats(application))
         formats.push_back(std::move(format));
     return oxeln::compose::runComposer(args, std::cout, std::cerr, formats);
 }

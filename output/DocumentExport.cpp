@@ -3,7 +3,9 @@
 #include "AppError.h"
 #include "FileCommit.h"
 #include "OdtWriter.h"
+#include "PdfExport.h"
 #include "Printing.h"
+#include "RtfReader.h"
 #include "ViewDocument.h"
 
 #include <QBuffer>
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QTextDocument>
 
 namespace oxeln {
 
@@ -50,7 +53,22 @@ QString ProducerName()
     return QStringLiteral("Oxeln " OXELN_VERSION);
 }
 
-QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
+namespace {
+
+PdfPages exportPages(const QString &title)
+{
+    PdfPages pages;
+    pages.pageLayout = ExportPageLayout();
+    pages.resolution = kExportDpi;
+    pages.scale = ExportScale();
+    pages.title = title;
+    pages.creator = ProducerName();
+    return pages;
+}
+
+} // namespace
+
+QByteArray ToolkitPdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
@@ -62,6 +80,22 @@ QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QStrin
         ExportDocumentPages(pdf, document, sourceDpi, title, ExportScale());
     } // the file is complete once the writer is gone
     return buffer.data();
+}
+
+QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
+{
+    if (std::optional<QByteArray> bytes = FlowPdfBytes(document, sourceDpi, exportPages(title)))
+        return *bytes;
+    return ToolkitPdfBytes(document, sourceDpi, title);
+}
+
+QByteArray PdfBytesOfRtf(const QByteArray &rtf, qreal sourceDpi, const QString &title)
+{
+    if (std::optional<QByteArray> bytes = FlowPdfBytesOfRtf(rtf, sourceDpi, exportPages(title)))
+        return *bytes;
+    auto document = NewViewDocument(ViewFont(), sourceDpi);
+    RtfReader::read(rtf, document.get(), sourceDpi);
+    return ToolkitPdfBytes(*document, sourceDpi, title);
 }
 
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)

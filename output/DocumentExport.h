@@ -49,6 +49,12 @@ QString ProducerName();
 // PDF file: ExportPageLayout's pages, laid out as printing lays them out
 // (at ExportScale), fonts embedded, title as the document's title.
 QByteArray PdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
+// The same for the document a view reading rtf holds, without making it
+// when the page flow can lay it out.
+QByteArray PdfBytesOfRtf(const QByteArray &rtf, qreal sourceDpi, const QString &title);
+// The same pages through the toolkit's PDF writer: what PdfBytes makes of
+// documents the page flow cannot lay out.
+QByteArray ToolkitPdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
 // The same as an OpenDocument text file on OdtPageLayout's pages.
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);

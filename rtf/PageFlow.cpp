@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
+#include <QtMath>
 #include <QTextList>
 
 #include <algorithm>
@@ -196,18 +197,28 @@ public:
     struct LineMeasure
     {
         qreal height = 0;
-        qreal advance = 0;  // to the next line's top
+        qreal lineAdvance = 0; // to the next line's top within a paragraph
+        qreal advance = 0;  // to the next line's top, after the paragraph's last
         qreal baseline = 0; // from the line's top, for unshifted text
     };
 
     std::unique_ptr<QTextDocument> scratch() const;
+    QTextDocument *measuringDocument()
+    {
+        if (!measuring)
+            measuring = scratch();
+        return measuring.get();
+    }
     void fill(QTextDocument &document, const FlowParagraph &paragraph) const;
     void measureFormat(Format &format, int id);
-    const LineMeasure &lineMeasure(std::vector<int> formats);
+    const LineMeasure &lineMeasure(std::vector<int> &formats);
     const LineMeasure &emptyLineMeasure(int mark);
     quint32 glyphOf(const Format &format, char16_t c) const;
 
-    bool placeOnOneLine(const FlowParagraph &paragraph);
+    bool placeFixedPitch(const FlowParagraph &paragraph);
+    void placeLine(const FlowParagraph &paragraph, qsizetype from, qsizetype to, qreal width, bool last);
+    int formatAt(const FlowParagraph &paragraph, int position) const;
+    FlowLine newLine();
     void layOut(const FlowParagraph &paragraph);
     void place(FlowLine &&line, qreal advance, bool lastEmpty);
     void flushPage();
@@ -221,9 +232,12 @@ public:
     std::map<std::vector<int>, LineMeasure> lineMeasures;
     std::map<int, LineMeasure> emptyMeasures;
     std::unique_ptr<QTextDocument> work; // the paragraph being laid out by the toolkit
+    std::unique_ptr<QTextDocument> measuring; // samples of formats and lines
 
     qreal y = 0; // top of the next line
     std::vector<FlowLine> page;
+    std::vector<FlowLine> spare; // drawn lines kept for their room
+    std::vector<int> m_ids;
     qreal pageTop = 0;
     std::optional<FlowLine> pending; // did not fit the last page
     bool pendingLastEmpty = false;   // pending is an empty paragraph's line
@@ -247,8 +261,11 @@ std::unique_ptr<QTextDocument> PageFlow::Impl::scratch() const
 // The paragraph, then an empty one whose top tells where the next begins.
 void PageFlow::Impl::fill(QTextDocument &document, const FlowParagraph &paragraph) const
 {
-    document.clear();
+    // One edit: laid out once, when done.
     QTextCursor cursor(&document);
+    cursor.beginEditBlock();
+    cursor.select(QTextCursor::Document);
+    cursor.removeSelectedText();
     QTextBlockFormat block;
     if (paragraph.alignment)
         block.setAlignment(*paragraph.alignment);
@@ -257,6 +274,9 @@ void PageFlow::Impl::fill(QTextDocument &document, const FlowParagraph &paragrap
     for (const FlowParagraph::Run &run : paragraph.runs)
         cursor.insertText(paragraph.text.mid(run.start, run.length), formats[std::size_t(run.format)].format);
     cursor.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    // Shaped once for the layout, the drawing and the glyphs.
+    document.begin().layout()->setCacheEnabled(true);
+    cursor.endEditBlock();
 }
 
 void PageFlow::Impl::measureFormat(Format &format, int id)
@@ -266,7 +286,7 @@ void PageFlow::Impl::measureFormat(Format &format, int id)
     FlowParagraph sample;
     sample.text = QStringLiteral("00");
     sample.runs = {{0, 1, 0}, {1, 1, id}};
-    auto document = scratch();
+    QTextDocument *document = measuringDocument();
     fill(*document, sample);
     const QTextBlock block = document->begin();
     const QPointF origin = document->documentLayout()->blockBoundingRect(block).topLeft();
@@ -309,7 +329,7 @@ void PageFlow::Impl::measureFormat(Format &format, int id)
     format.bearing = qMax<qreal>(0, -QFontMetricsF(asked).minRightBearing());
 }
 
-const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> ids)
+const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> &ids)
 {
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -321,7 +341,7 @@ const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> 
         sample.runs.push_back({int(sample.text.size()), 1, id});
         sample.text += QLatin1Char('0');
     }
-    auto document = scratch();
+    QTextDocument *document = measuringDocument();
     fill(*document, sample);
     const QTextBlock block = document->begin();
     QAbstractTextDocumentLayout *layout = document->documentLayout();
@@ -332,6 +352,7 @@ const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> 
     line.draw(&painter, origin);
     LineMeasure measure;
     measure.height = line.height();
+    measure.lineAdvance = qCeil(line.ascent() + line.descent() + line.leading());
     measure.advance = layout->blockBoundingRect(block.next()).top() - (origin.y() + line.y());
     if (!recorder.texts.empty()) {
         const Format &first = formats[std::size_t(ids.front())];
@@ -339,7 +360,7 @@ const PageFlow::Impl::LineMeasure &PageFlow::Impl::lineMeasure(std::vector<int> 
     } else {
         failed = true;
     }
-    return lineMeasures.emplace(std::move(ids), measure).first->second;
+    return lineMeasures.emplace(ids, measure).first->second;
 }
 
 const PageFlow::Impl::LineMeasure &PageFlow::Impl::emptyLineMeasure(int mark)
@@ -349,7 +370,7 @@ const PageFlow::Impl::LineMeasure &PageFlow::Impl::emptyLineMeasure(int mark)
         return found->second;
     FlowParagraph sample;
     sample.mark = mark;
-    auto document = scratch();
+    QTextDocument *document = measuringDocument();
     fill(*document, sample);
     QAbstractTextDocumentLayout *layout = document->documentLayout();
     const QTextBlock block = document->begin();
@@ -368,13 +389,14 @@ quint32 PageFlow::Impl::glyphOf(const Format &format, char16_t c) const
     return index.size() == 1 ? index.first() : 0;
 }
 
-// A paragraph all in fixed-pitch fonts that fits on one line: its glyphs
-// one pitch apart, no shaping; false when it is not such a paragraph.
-bool PageFlow::Impl::placeOnOneLine(const FlowParagraph &paragraph)
+// A paragraph all in fixed-pitch fonts: its glyphs one pitch apart. On one
+// line when it fits well inside; else cut where the toolkit cuts it, when
+// its lines can be told (false otherwise: it is not such a paragraph).
+bool PageFlow::Impl::placeFixedPitch(const FlowParagraph &paragraph)
 {
     if (paragraph.text.isEmpty()) {
         const LineMeasure &measure = emptyLineMeasure(paragraph.mark);
-        FlowLine line;
+        FlowLine line = newLine();
         line.top = y;
         line.height = measure.height;
         place(std::move(line), measure.advance, true);
@@ -384,7 +406,6 @@ bool PageFlow::Impl::placeOnOneLine(const FlowParagraph &paragraph)
         return false;
     if (settings.option.alignment() & (Qt::AlignHorizontal_Mask & ~Qt::AlignLeft))
         return false;
-    std::vector<int> ids;
     qreal width = 0;
     qreal inked = 0; // up to the last character that is not a blank
     for (const FlowParagraph::Run &run : paragraph.runs) {
@@ -399,48 +420,103 @@ bool PageFlow::Impl::placeOnOneLine(const FlowParagraph &paragraph)
             if (c != u' ')
                 inked = width + format.bearing;
         }
-        if (run.length > 0)
-            ids.push_back(run.format);
     }
-    // Well inside the line: the toolkit would not wrap it. Blanks at the end
-    // are drawn only when they fit too.
-    if (inked + 1 >= settings.width)
-        return false;
-    qsizetype drawn = paragraph.text.size();
-    if (width + 1 >= settings.width) {
-        if (width <= settings.width + 1)
+    // Blanks at the end that may or may not fit: the toolkit decides.
+    const auto unsure = [this](qreal lineWidth) {
+        return lineWidth + 1 >= settings.width && lineWidth <= settings.width + 1;
+    };
+    if (inked + 1 < settings.width) {
+        if (unsure(width))
             return false;
-        while (drawn > 0 && paragraph.text.at(drawn - 1) == QLatin1Char(' '))
-            --drawn;
+        placeLine(paragraph, 0, paragraph.text.size(), width, true);
+        return true;
     }
 
+    // Wrapped: the toolkit's line breaks, each line then placed as above.
+    QTextLayout layout(paragraph.text, settings.font, &device);
+    QTextOption option = settings.option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setAlignment(Qt::AlignLeft);
+    layout.setTextOption(option);
+    QList<QTextLayout::FormatRange> ranges;
+    for (const FlowParagraph::Run &run : paragraph.runs)
+        ranges.append({run.start, run.length, formats[std::size_t(run.format)].format});
+    layout.setFormats(ranges);
+    layout.beginLayout();
+    std::vector<std::pair<int, int>> lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLeadingIncluded(true);
+        line.setLineWidth(settings.width);
+        // The document's layout would cut this line again, otherwise.
+        if (line.naturalTextWidth() > settings.width || line.x() != 0)
+            return false;
+        lines.emplace_back(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    std::vector<qreal> widths;
+    for (const auto &[from, length] : lines) {
+        qreal lineWidth = 0;
+        for (int c = from; c < from + length; ++c)
+            lineWidth += formats[std::size_t(formatAt(paragraph, c))].pitch;
+        widths.push_back(lineWidth);
+    }
+    if (lines.empty() || unsure(widths.back()))
+        return false;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        placeLine(paragraph, lines[i].first, lines[i].first + lines[i].second, widths[i], i + 1 == lines.size());
+    return true;
+}
+
+int PageFlow::Impl::formatAt(const FlowParagraph &paragraph, int position) const
+{
+    for (const FlowParagraph::Run &run : paragraph.runs) {
+        if (position >= run.start && position < run.start + run.length)
+            return run.format;
+    }
+    return 0;
+}
+
+// The characters [from, to) of a paragraph, width wide, as one line; blanks
+// at its end drawn only when they fit (the last line) or never (the others).
+void PageFlow::Impl::placeLine(const FlowParagraph &paragraph, qsizetype from, qsizetype to, qreal width, bool last)
+{
+    qsizetype drawn = to;
+    if (!last || width + 1 >= settings.width) {
+        while (drawn > from && paragraph.text.at(drawn - 1) == QLatin1Char(' '))
+            --drawn;
+    }
+    std::vector<int> &ids = m_ids;
+    ids.clear();
+    for (const FlowParagraph::Run &run : paragraph.runs) {
+        if (run.start < to && run.start + run.length > from)
+            ids.push_back(run.format);
+    }
     const LineMeasure &measure = lineMeasure(ids);
-    FlowLine line;
+    FlowLine line = newLine();
     line.top = y;
     line.height = measure.height;
     qreal x = 0;
     for (FlowParagraph::Run run : paragraph.runs) {
-        run.length = int(qMin<qsizetype>(run.start + run.length, drawn) - run.start);
-        if (run.length <= 0)
+        const qsizetype start = qMax<qsizetype>(run.start, from);
+        const qsizetype end = qMin<qsizetype>(run.start + run.length, drawn);
+        if (end <= start)
             continue;
         const Format &format = formats[std::size_t(run.format)];
         if (format.background.isValid())
-            line.fills.push_back({QRectF(std::floor(x), std::floor(line.top), run.length * format.pitch, line.height),
+            line.fills.push_back({QRectF(std::floor(x), std::floor(line.top), (end - start) * format.pitch, line.height),
                                   format.background});
         const qreal baseline = line.top + measure.baseline + format.shift;
-        if (line.glyphs.empty() || line.glyphs.back().font != format.font || line.glyphs.back().color != format.color
-            || line.glyphs.back().baseline != baseline) {
-            line.glyphs.push_back({format.font, format.color, baseline, {}, {}});
-        }
-        FlowGlyphs &glyphs = line.glyphs.back();
-        for (int i = run.start; i < run.start + run.length; ++i) {
-            glyphs.glyphs.push_back(glyphOf(format, paragraph.text.at(i).unicode()));
-            glyphs.x.push_back(x);
+        if (line.runs.empty() || line.runs.back().font != format.font || line.runs.back().color != format.color
+            || line.runs.back().baseline != baseline)
+            line.runs.push_back({format.font, format.color, baseline, line.glyphs.size(), 0});
+        for (qsizetype i = start; i < end; ++i) {
+            line.glyphs.push_back(glyphOf(format, paragraph.text.at(i).unicode()));
+            line.x.push_back(x);
             x += format.pitch;
         }
+        line.runs.back().count = line.glyphs.size() - line.runs.back().first;
     }
-    place(std::move(line), measure.advance, false);
-    return true;
+    place(std::move(line), last ? measure.advance : measure.lineAdvance, false);
 }
 
 // Any other paragraph: laid out by the toolkit in a document of its own,
@@ -491,12 +567,12 @@ void PageFlow::Impl::layOut(const FlowParagraph &paragraph)
                 failed = true;
                 continue;
             }
-            FlowGlyphs glyphs{run.rawFont(), item->color, item->origin.y() + out.top - top, {}, {}};
+            out.runs.push_back({run.rawFont(), item->color, item->origin.y() + out.top - top, out.glyphs.size(),
+                                std::size_t(indexes.size())});
             for (qsizetype g = 0; g < indexes.size(); ++g) {
-                glyphs.glyphs.push_back(indexes[g]);
-                glyphs.x.push_back(origin.x() + positions[g].x());
+                out.glyphs.push_back(indexes[g]);
+                out.x.push_back(origin.x() + positions[g].x());
             }
-            out.glyphs.push_back(std::move(glyphs));
         }
         const bool lastEmpty = i + 1 == text->lineCount() && line.textStart() >= paragraph.text.size();
         place(std::move(out), next - top, lastEmpty);
@@ -540,7 +616,22 @@ void PageFlow::Impl::startPage(FlowLine &&line)
 void PageFlow::Impl::flushPage()
 {
     sink.page(page);
+    for (FlowLine &line : page)
+        spare.push_back(std::move(line));
     page.clear();
+}
+
+FlowLine PageFlow::Impl::newLine()
+{
+    if (spare.empty())
+        return {};
+    FlowLine line = std::move(spare.back());
+    spare.pop_back();
+    line.fills.clear();
+    line.runs.clear();
+    line.glyphs.clear();
+    line.x.clear();
+    return line;
 }
 
 PageFlow::PageFlow(const FlowSettings &settings, FlowSink &sink) : m_impl(std::make_unique<Impl>(settings, sink)) {}
@@ -575,13 +666,14 @@ void PageFlow::setViewTabStop(qreal distance)
     m_impl->settings.option.setTabStopDistance(distance * m_impl->settings.dpi / m_impl->settings.sourceDpi);
     m_impl->lineMeasures.clear();
     m_impl->work.reset();
+    m_impl->measuring.reset();
 }
 
 void PageFlow::add(const FlowParagraph &paragraph)
 {
     if (m_impl->failed)
         return;
-    if (!m_impl->placeOnOneLine(paragraph))
+    if (!m_impl->placeFixedPitch(paragraph))
         m_impl->layOut(paragraph);
 }
 

@@ -35,14 +35,15 @@ struct FlowParagraph
     std::optional<Qt::Alignment> alignment;
 };
 
-// Glyphs of one font and colour on one baseline, in the flow's pixels.
+// Glyphs of one font and colour on one baseline, in the flow's pixels:
+// count of the line's glyphs from first on.
 struct FlowGlyphs
 {
     QRawFont font; // at its pixel size
     QColor color;  // invalid: the default
     qreal baseline = 0;
-    std::vector<quint32> glyphs;
-    std::vector<qreal> x; // of each glyph's origin
+    std::size_t first = 0;
+    std::size_t count = 0;
 };
 
 struct FlowFill
@@ -57,7 +58,9 @@ struct FlowLine
     qreal top = 0;
     qreal height = 0;
     std::vector<FlowFill> fills;
-    std::vector<FlowGlyphs> glyphs;
+    std::vector<FlowGlyphs> runs;
+    std::vector<quint32> glyphs; // of all its runs, in order
+    std::vector<qreal> x;        // of each glyph's origin
 };
 
 // Where the pages go, one at a time; lines in the order drawn.

@@ -43,16 +43,23 @@ QString decode(const QByteArray &bytes)
 
 QByteArray encode(const QString &text, char replacement)
 {
-    QByteArray out;
-    out.reserve(text.size());
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text.at(i).unicode();
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *dst = out.data();
+    const auto *src = reinterpret_cast<const char16_t *>(text.constData());
+    const qsizetype size = text.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = src[i];
+        if (c < 0x80) {
+            *dst++ = char(c);
+            continue;
+        }
         // A surrogate pair is one character: one replacement byte.
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        if (QChar::isHighSurrogate(c) && i + 1 < size && QChar::isLowSurrogate(src[i + 1]))
             ++i;
         const int b = fromUnicode(c);
-        out.append(b < 0 ? replacement : static_cast<char>(b));
+        *dst++ = b < 0 ? replacement : static_cast<char>(b);
     }
+    out.truncate(dst - out.constData());
     return out;
 }
 

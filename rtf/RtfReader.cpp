@@ -89,7 +89,9 @@ public:
             m_flow.setViewTabStop(m_tabStop * m_dpi / 1440.0);
         }
         m_flow.add(m_paragraph);
-        m_paragraph = FlowParagraph();
+        m_paragraph.text.truncate(0); // keeps its room for the next
+        m_paragraph.runs.clear();
+        m_paragraph.alignment.reset();
         m_paragraph.mark = idOf(state, format);
     }
     void setMark(const rtf::CharState &state, const QTextCharFormat &format) override

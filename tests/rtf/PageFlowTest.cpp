@@ -108,10 +108,11 @@ public:
                 fill.rect.translate(0, -top);
                 add(page.fills, fill);
             }
-            for (const FlowGlyphs &glyphs : line.glyphs) {
-                const qreal last = glyphs.font.advancesForGlyphIndexes({glyphs.glyphs.back()}).first().x();
-                add(page.runs, {glyphs.baseline - top, glyphs.x.front(), glyphs.x.back() + last, shown(glyphs.color),
-                                qsizetype(glyphs.glyphs.size())});
+            for (const FlowGlyphs &run : line.runs) {
+                const std::size_t end = run.first + run.count - 1;
+                const qreal last = run.font.advancesForGlyphIndexes({line.glyphs[end]}).first().x();
+                add(page.runs, {run.baseline - top, line.x[run.first], line.x[end] + last, shown(run.color),
+                                qsizetype(run.count)});
             }
         }
         pages.push_back(page);
