@@ -18,7 +18,11 @@ namespace {
 class PdfSink : public FlowSink
 {
 public:
-    PdfSink(PdfFile &file, qreal scale, qreal width) : m_file(file), m_scale(scale), m_width(width) {}
+    PdfSink(PdfFile &file, qreal scale, qreal width, std::function<bool()> afterPage)
+        : m_file(file), m_scale(scale), m_width(width), m_afterPage(std::move(afterPage))
+    {
+    }
+    PageFlow *flow = nullptr;
 
     void page(const std::vector<FlowLine> &lines) override
     {
@@ -33,12 +37,15 @@ public:
                               line.x.data() + run.first, run.count);
         }
         m_file.endPage();
+        if (m_afterPage && !m_afterPage())
+            flow->stop();
     }
 
 private:
     PdfFile &m_file;
     qreal m_scale;
     qreal m_width;
+    std::function<bool()> m_afterPage;
 };
 
 PdfFile::Options fileOptions(const PdfPages &pages)
@@ -55,6 +62,8 @@ PdfFile::Options fileOptions(const PdfPages &pages)
 // The page a document is laid out in, as printing computes it from its device.
 QRect layoutPage(const PdfPages &pages)
 {
+    if (pages.layoutTwips.isValid())
+        return pages.layoutTwips;
     const QRect paint = pages.pageLayout.paintRectPixels(pages.resolution);
     return ScaledPageTwips(QRect(0, 0, paint.width() * 1440 / pages.resolution, paint.height() * 1440 / pages.resolution),
                            pages.scale);
@@ -68,8 +77,9 @@ std::optional<QByteArray> flowPdf(const QFont &font, const QTextOption &option, 
     const FlowSettings settings =
         FlowSettings::forView(font, option, indentWidth, sourceDpi, pages.resolution, page.width(), page.height());
     PdfFile file(fileOptions(pages));
-    PdfSink sink(file, pages.scale, settings.width);
+    PdfSink sink(file, pages.scale, settings.width, pages.afterPage);
     PageFlow flow(settings, sink);
+    sink.flow = &flow;
     if (!layOut(flow))
         return std::nullopt;
     return file.finish();

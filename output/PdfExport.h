@@ -4,7 +4,9 @@
 #include <QPageLayout>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <QRect>
 
 class QTextDocument;
 
@@ -21,6 +23,11 @@ struct PdfPages
     QString title;
     QString creator;
     bool grayscale = false;
+    // The page laid out in, in twips, when a device tells it; else the
+    // printable area of the page layout at the resolution.
+    QRect layoutTwips;
+    // Run after each page; false ends the file there (with the pages made).
+    std::function<bool()> afterPage;
 };
 
 // The document (a view's content; sourceDpi is the view's resolution) as a

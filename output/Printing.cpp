@@ -1,6 +1,9 @@
 #include "Printing.h"
 
 #include "AppError.h"
+#include "CupsJob.h"
+#include "PageFlow.h"
+#include "PdfExport.h"
 #include "RtfPageLayout.h"
 
 #include <QAbstractPrintDialog>
@@ -16,6 +19,7 @@
 #include <QTextDocument>
 
 #include <memory>
+#include <optional>
 
 namespace oxeln {
 
@@ -116,6 +120,10 @@ enum class JobKind { Print, Export };
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
               bool keepLayout, JobKind kind = JobKind::Print, qreal scale = 1.0);
 
+template<typename DeviceForJob>
+void printCopies(DeviceForJob deviceForJob, const QTextDocument &document, qreal sourceDpi, const QString &title,
+                 int copies);
+
 // The current printer, checked before a job starts on it.
 QPrinter &currentPrinterForJob()
 {
@@ -165,7 +173,7 @@ QRect ScaledPageTwips(const QRect &page, qreal scale)
 
 void PrintDocument(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
-    PrintDocument(currentPrinterForJob(), document, sourceDpi, title);
+    printCopies([]() -> QPagedPaintDevice & { return currentPrinterForJob(); }, document, sourceDpi, title, 1);
 }
 
 void PrintDocument(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi,
@@ -182,6 +190,64 @@ void ExportDocumentPages(QPagedPaintDevice &device, const QTextDocument &documen
 
 namespace {
 
+// A job's file as made for a CUPS queue set up so, with its title.
+struct SpooledJob
+{
+    QString printer;
+    QPageLayout pageLayout;
+    int resolution = 0;
+    QPrinter::ColorMode colorMode = QPrinter::Color;
+    QString title;
+    std::optional<QByteArray> pdf;
+
+    bool madeFor(const QPrinter &p, const QString &t) const
+    {
+        return pdf && printer == p.printerName() && pageLayout == p.pageLayout() && resolution == p.resolution()
+            && colorMode == p.colorMode() && title == t;
+    }
+};
+
+// A job on a CUPS queue as one PDF file made by the page flow, as the
+// toolkit's engine would make and send it, but drawn once: the copies of a
+// job on a queue set up alike send the same file again. Events run between
+// pages, as while the toolkit draws. False when the device is no CUPS
+// queue or the flow cannot draw the document: the toolkit prints it then.
+bool spoolToCups(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,
+                 SpooledJob &spooled)
+{
+    auto *printer = dynamic_cast<QPrinter *>(&device);
+    if (!printer || printer->outputFormat() != QPrinter::NativeFormat || printer->printerName().isEmpty())
+        return false;
+    if (s_jobOpen)
+        throw jobAlreadyOpen();
+    keepWholeDocument(*printer);
+    printer->setDocName(title);
+    s_jobOpen = true;
+    const auto endJob = qScopeGuard([] { s_jobOpen = false; });
+    if (!spooled.madeFor(*printer, title)) {
+        const QPointer<const QTextDocument> alive(&document);
+        PdfPages pages;
+        pages.pageLayout = printer->pageLayout();
+        pages.resolution = printer->resolution();
+        pages.layoutTwips = PrintableAreaTwips(*printer);
+        pages.title = title;
+        pages.creator = printer->creator();
+        pages.grayscale = printer->colorMode() == QPrinter::GrayScale;
+        pages.afterPage = [&alive] {
+            // Repaints and clicks go on while the job spools.
+            QCoreApplication::processEvents();
+            return !alive.isNull();
+        };
+        spooled = {printer->printerName(), printer->pageLayout(), printer->resolution(), printer->colorMode(), title,
+                   FlowPdfBytes(document, sourceDpi, pages)};
+        if (!spooled.pdf)
+            return false;
+    }
+    if (!SubmitPdfToCups(*printer, title, *spooled.pdf))
+        throw AppError(QStringLiteral("Imprimante sélectionnée incorrecte"));
+    return true;
+}
+
 // copies jobs, each on the device that deviceForJob gives when it starts.
 // A document that its view replaced during a job (events run between
 // pages) has no more copies to print.
@@ -194,8 +260,12 @@ void printCopies(DeviceForJob deviceForJob, const QTextDocument &document, qreal
         if (alive)
             releaseLayout(document);
     });
-    for (int copy = 0; copy < copies && alive; ++copy)
-        printJob(deviceForJob(), document, sourceDpi, title, true);
+    SpooledJob spooled;
+    for (int copy = 0; copy < copies && alive; ++copy) {
+        QPagedPaintDevice &device = deviceForJob();
+        if (!spoolToCups(device, document, sourceDpi, title, spooled) && alive)
+            printJob(device, document, sourceDpi, title, true);
+    }
 }
 
 void printJob(QPagedPaintDevice &device, const QTextDocument &document, qreal sourceDpi, const QString &title,

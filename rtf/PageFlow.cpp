@@ -692,6 +692,16 @@ bool PageFlow::failed() const
     return m_impl->failed;
 }
 
+void PageFlow::stop()
+{
+    m_impl->ended = true;
+}
+
+bool PageFlow::done() const
+{
+    return m_impl->failed || m_impl->ended;
+}
+
 bool FlowDocument(const QTextDocument &document, PageFlow &flow)
 {
     std::map<int, int> ids; // the document's format numbers to the flow's
@@ -699,7 +709,9 @@ bool FlowDocument(const QTextDocument &document, PageFlow &flow)
         const auto found = ids.find(index);
         return found != ids.end() ? found->second : ids.emplace(index, flow.addFormat(format)).first->second;
     };
-    for (QTextBlock block = document.begin(); block.isValid() && !flow.failed(); block = block.next()) {
+    // The document may be gone once a page is made (a print job lets events
+    // run between pages): once done, it is not looked at again.
+    for (QTextBlock block = document.begin(); block.isValid() && !flow.done();) {
         FlowParagraph paragraph;
         paragraph.text = block.text();
         paragraph.mark = idOf(block.charFormatIndex(), block.charFormat());
@@ -713,6 +725,8 @@ bool FlowDocument(const QTextDocument &document, PageFlow &flow)
                                           idOf(fragment.charFormatIndex(), fragment.charFormat())});
         }
         flow.add(paragraph);
+        if (!flow.done())
+            block = block.next();
     }
     return flow.finish();
 }

@@ -123,6 +123,10 @@ public:
     // is one the flow cannot draw.
     bool finish();
     bool failed() const;
+    // No more pages, from a sink between two: what follows is dropped.
+    void stop();
+    // Failed, stopped or ended by a page too short: nothing more is drawn.
+    bool done() const;
 
 private:
     class Impl;

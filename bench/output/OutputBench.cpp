@@ -5,10 +5,17 @@
 // against RTF, and the preview of a machine without a printer.
 //
 //   oxeln_output_bench [--preview=1,100,500,1000] [--print=10,100,500] [--save=1000] [--export=100]
+//                      [--cups=100]
+//
+// --cups prints on the current printer, "Imprimer" as the window does it:
+// run it against a private scheduler (CUPS_SERVER=DIR/cups.sock, after
+// tests/output/cups-harness.sh start DIR); the figures are this process's
+// CPU, not the scheduler's.
 //
 // Each figure is the median CPU time of several runs; the ratios compare
 // with a baseline of the same run: the smallest size, or writing the same
 // bytes to a file.
+#include "AppError.h"
 #include "BenchSupport.h"
 #include "Composer.h"
 #include "DocumentExport.h"
@@ -274,6 +281,43 @@ void benchExport(int drills, QTemporaryDir &dir)
                 printer, noPrinter, noPrinter / printer);
 }
 
+// "Imprimer" of one and of ten subject copies on the current printer, per
+// page printed.
+void benchCups(int drills)
+{
+    try {
+        CurrentPrinter();
+    } catch (const AppError &) {
+        std::fprintf(stderr, "--cups: no default printer (CUPS_SERVER?)\n");
+        return;
+    }
+    const auto subject = viewDocument(worksheet(drills).subject);
+    const auto answer = viewDocument(worksheet(drills).answer);
+    QPrinter &printer = CurrentPrinter();
+    const QRect page = PrintableAreaTwips(printer);
+    int pages = 0;
+    {
+        QImage scratch(8, 8, QImage::Format_RGB32);
+        QPainter painter(&scratch);
+        for (int position = 0;; ++pages) {
+            QRect used = page;
+            const int next = FormatRange(&painter, &printer, *subject, kViewDpi, used, position, false);
+            if (next <= position || next >= subject->characterCount() - 1) {
+                ++pages;
+                break;
+            }
+            position = next;
+        }
+        ReleasePageLayout(*subject);
+    }
+    std::printf("Imprimer on %s, %d drills, %d subject pages:\n%-8s %10s %12s\n", qPrintable(printer.printerName()),
+                drills, pages, "copies", "cpu_ms", "ms_per_page");
+    for (const int copies : {1, 10}) {
+        const double ms = measure(3, [&] { PrintWorksheet(*subject, *answer, kViewDpi, copies, 0, false); });
+        std::printf("%-8d %10.1f %12.3f\n", copies, ms, ms / (copies * pages));
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -285,6 +329,7 @@ int main(int argc, char **argv)
     std::vector<int> print = {10, 100, 500};
     int save = 1000;
     int exportDrills = 100;
+    int cups = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--preview=", 0) == 0)
@@ -295,8 +340,11 @@ int main(int argc, char **argv)
             save = std::stoi(arg.substr(7));
         else if (arg.rfind("--export=", 0) == 0)
             exportDrills = std::stoi(arg.substr(9));
+        else if (arg.rfind("--cups=", 0) == 0)
+            cups = std::stoi(arg.substr(7));
         else {
-            std::fprintf(stderr, "usage: oxeln_output_bench [--preview=N,..] [--print=N,..] [--save=N] [--export=N]\n");
+            std::fprintf(stderr, "usage: oxeln_output_bench [--preview=N,..] [--print=N,..] [--save=N] [--export=N] "
+                                 "[--cups=N]\n");
             return 2;
         }
     }
@@ -309,5 +357,7 @@ int main(int argc, char **argv)
         benchSave(save, dir);
     if (exportDrills > 0)
         benchExport(exportDrills, dir);
+    if (cups > 0)
+        benchCups(cups);
     return 0;
 }
