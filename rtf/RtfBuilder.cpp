@@ -47,6 +47,8 @@ bool isTextChar(char16_t c)
 
 void DocumentTarget::beginEdit()
 {
+    // At the end, wherever edits undone since the last reading left it.
+    m_cursor.movePosition(QTextCursor::End);
     m_cursor.beginEditBlock();
 }
 

@@ -39,7 +39,8 @@ std::unique_ptr<QTextDocument> RichTextView::newDocument() const
     return NewViewDocument(font(), logicalDpiX());
 }
 
-void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
+void RichTextView::installDocument(std::unique_ptr<QTextDocument> document, std::unique_ptr<RtfReader> reader,
+                                   quint64 stream, qsizetype stable)
 {
     m_reader.reset();
     // The view owns its documents as children. setDocument does not delete
@@ -50,13 +51,24 @@ void RichTextView::installDocument(std::unique_ptr<QTextDocument> document)
     const bool ours = old && old->parent() == this;
     document->setParent(this);
     m_muted = true;
-    setDocument(document.release());
+    QTextDocument *shown = document.release();
+    setDocument(shown);
+    connect(shown, &QTextDocument::contentsChange, this,
+            [this](int, int removed, int added) { documentEdited(removed, added); });
     m_muted = false;
     if (ours)
         delete old;
     // What the program sets is the reference a hand edit is told from.
     QTextEdit::document()->setModified(false);
+    m_edits = 0;
+    m_editedCharacters = 0;
     ++m_serial;
+    // Complete before OnChange: a drill its handler runs (it processes
+    // pending clicks) may replace this document in turn.
+    m_reader = std::move(reader);
+    m_readerSerial = m_serial;
+    m_readerStream = stream;
+    m_readerStable = stable;
     emit OnChange();
 }
 
@@ -77,10 +89,44 @@ void RichTextView::releaseContent()
 void RichTextView::contentChanged()
 {
     ++m_serial;
-    if (!m_muted) {
-        m_reader.reset(); // edited: no longer what was read
+    if (!m_muted)
         emit OnChange();
-    }
+}
+
+void RichTextView::documentEdited(int removed, int added)
+{
+    if (m_muted)
+        return;
+    ++m_edits;
+    m_editedCharacters += removed + added;
+}
+
+bool RichTextView::undoesEdits() const
+{
+    if (!m_reader)
+        return false;
+    if (m_readerSerial == m_serial)
+        return true;
+    // The edits alone are on the undo stack; large ones cost more to undo
+    // than the document to read.
+    const QTextDocument *doc = document();
+    return m_edits > 0 && doc->isUndoRedoEnabled() && doc->isUndoAvailable()
+        && m_editedCharacters <= qMax<qint64>(4096, doc->characterCount() / 8);
+}
+
+void RichTextView::undoEdits()
+{
+    if (m_readerSerial == m_serial)
+        return;
+    QTextDocument *doc = document();
+    m_muted = true;
+    while (doc->isUndoAvailable())
+        doc->undo();
+    m_muted = false;
+    m_edits = 0;
+    m_editedCharacters = 0;
+    ++m_serial;
+    m_readerSerial = m_serial;
 }
 
 void RichTextView::SetRtfText(const QByteArray &rtf)
@@ -92,8 +138,7 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
 {
     if (plainTextEquals(rtf))
         return;
-    const bool resume = stream != 0 ? ContinuesRtf(rtf, 0, stream)
-                                    : m_reader && m_readerSerial == m_serial && m_reader->canResume(rtf);
+    const bool resume = stream != 0 ? ContinuesRtf(rtf, 0, stream) : undoesEdits() && m_reader->canResume(rtf);
     if (resume) {
         if (stream != 0)
             AppendRtf(rtf, 0, stream, stable);
@@ -119,16 +164,12 @@ void RichTextView::SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype s
             cursor.insertText(cp1252::decode(line));
         }
     }
-    installDocument(std::move(document));
-    m_reader = std::move(reader);
-    m_readerSerial = m_serial;
-    m_readerStream = stream;
-    m_readerStable = stable;
+    installDocument(std::move(document), std::move(reader), stream, stable);
 }
 
 bool RichTextView::ContinuesRtf(const QByteArray &tail, qsizetype offset, quint64 stream) const
 {
-    if (!m_reader || m_readerSerial != m_serial || stream == 0 || stream != m_readerStream)
+    if (!undoesEdits() || stream == 0 || stream != m_readerStream)
         return false;
     return m_reader->resumeOffset() <= m_readerStable && m_reader->canResumeKnown(tail, offset);
 }
@@ -141,7 +182,9 @@ void RichTextView::AppendRtf(const QByteArray &tail, qsizetype offset, quint64 s
 
 template<typename Read> void RichTextView::appended(Read read, quint64 stream, qsizetype stable)
 {
-    // The same document grown at its end: the new part is appended in place.
+    // The same document grown at its end: the new part is appended in place,
+    // to what was read.
+    undoEdits();
     m_muted = true;
     read();
     m_muted = false;

@@ -43,11 +43,12 @@ public:
     void SetRtfText(const QByteArray &rtf, quint64 stream, qsizetype stable);
     // Whether a later text of stream, given as its end from offset on, can
     // be read by AppendRtf: the view shows the stream's text read last, not
-    // changed since, and stopped reading within that text's stable bytes,
-    // at or after offset.
+    // changed since but by hand edits it can undo, and stopped reading
+    // within that text's stable bytes, at or after offset.
     bool ContinuesRtf(const QByteArray &tail, qsizetype offset, quint64 stream) const;
-    // Reads the new end of such a text: tail is the text from offset on.
-    // As SetRtfText otherwise (caret at the start, OnChange fires once).
+    // Reads the new end of such a text: tail is the text from offset on,
+    // hand edits undone first. As SetRtfText otherwise (caret at the start,
+    // OnChange fires once).
     void AppendRtf(const QByteArray &tail, qsizetype offset, quint64 stream, qsizetype stable);
     // Plain text, paragraphs separated by CR LF; empty for an empty view.
     QString ContentText() const;
@@ -114,13 +115,20 @@ protected:
 private:
     void paintFrame();
     std::unique_ptr<QTextDocument> newDocument() const;
-    // Shows document in place of the current content; OnChange fires once.
-    void installDocument(std::unique_ptr<QTextDocument> document);
+    // Shows document in place of the current content, read by reader (none
+    // for a document not read from RTF); OnChange fires once.
+    void installDocument(std::unique_ptr<QTextDocument> document, std::unique_ptr<RtfReader> reader = nullptr,
+                         quint64 stream = 0, qsizetype stable = 0);
     // Empties the document shown, without OnChange, when it is about to be
     // replaced.
     void releaseContent();
     bool plainTextEquals(const QByteArray &text) const;
     void contentChanged();
+    void documentEdited(int removed, int added);
+    // Whether the content is as read but for hand edits it can undo.
+    bool undoesEdits() const;
+    // Undoes them: the content is as read again.
+    void undoEdits();
     // Runs read (the reader appending to the document), then what follows
     // any reading of a longer text.
     template<typename Read> void appended(Read read, quint64 stream, qsizetype stable);
@@ -131,6 +139,12 @@ private:
     quint64 m_readerSerial = 0;
     quint64 m_readerStream = 0;    // the stream read, 0 for none
     qsizetype m_readerStable = 0;  // its stable bytes in the text read last
+    // Hand edits since the reading: how many, and how many characters they
+    // took or put. Up to a size they are undone to go on reading (quicker
+    // than reading all again); the document's undo stack holds exactly
+    // them, the reading having cleared it.
+    int m_edits = 0;
+    qint64 m_editedCharacters = 0;
     mutable quint64 m_lengthSerial = 0; // content the cached length was counted for, 0 for none
     mutable int m_length = 0;
     bool m_muted = false;     // replacing the document: OnChange fires once, afterwards

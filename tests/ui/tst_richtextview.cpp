@@ -1,5 +1,6 @@
 #include "AppError.h"
 #include "RichTextView.h"
+#include "RtfWriter.h"
 #include "RtfSamples.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -316,16 +317,33 @@ void TestRichTextView::streamTextsAppendOnlyWhileTheStreamGoesOn()
     QVERIFY(shown.isNull()); // and the replaced document is freed
     QVERIFY(sameAsFresh(twenty));
 
-    // Edited since: read whole, the edit gone.
+    // Edited since: the edits undone, the new end appended in place; all
+    // over it: read whole.
     shown = m_view->document();
     m_view->SetReadOnly(false);
     m_view->setFocus();
     m_view->PlaceCaret(0);
     QTest::keyClicks(m_view, "zz");
+    QTest::keyClick(m_view, Qt::Key_Delete);
+    m_view->textCursor().insertHtml(QStringLiteral("<b style='color:red'>coll\u00e9</b>"));
     const QByteArray thirty = text(30);
     m_view->SetRtfText(thirty, 8, stable(thirty));
-    QVERIFY(shown.isNull());
+    QCOMPARE(m_view->document(), shown.data());
     QVERIFY(sameAsFresh(thirty));
+    QCOMPARE(oxeln::RtfWriter::write(m_view->document()), [&] {
+        RichTextView fresh;
+        fresh.SetRtfText(thirty);
+        return oxeln::RtfWriter::write(fresh.document());
+    }());
+    const QByteArray longer = text(300);
+    m_view->SetRtfText(longer, 8, stable(longer));
+    m_view->selectAll();
+    QTest::keyClick(m_view, Qt::Key_Delete);
+    QTest::keyClicks(m_view, "autre");
+    const QByteArray longest = text(310);
+    m_view->SetRtfText(longest, 8, stable(longest));
+    QVERIFY(shown.isNull());
+    QVERIFY(sameAsFresh(longest));
 }
 
 void TestRichTextView::clearContentFiresOnceEvenReadOnly()

@@ -72,6 +72,7 @@ private slots:
     void emptyingSubjectByHandRestartsSubjectOnly();
     void outputButtonsFollowSubjectView();
     void viewsShowTheWholeDocumentsAfterAnyClicks();
+    void drillQueuedDuringAWholeReadingIsShown();
 
     void lockedViewsRefuseTyping();
     void keyboardSavesPrintsAndLeavesTheViews();
@@ -433,11 +434,29 @@ void TestMainWindow::viewsShowTheWholeDocumentsAfterAnyClicks()
             continue;
         }
         if (action == 1) {
-            // Typed into one view, then locked again.
+            // One view edited, then locked again: typed into anywhere, a
+            // piece deleted, rich text pasted, or typing undone by hand.
             QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
             RichTextView *edited = random.bounded(2) ? subject : answer;
             edited->setFocus();
-            QTest::keyClicks(edited, QStringLiteral("ajout"));
+            edited->PlaceCaret(random.bounded(edited->document()->characterCount()));
+            switch (random.bounded(4)) {
+            case 0:
+                QTest::keyClicks(edited, QStringLiteral("ajout"));
+                break;
+            case 1:
+                for (int i = 0; i < 6; ++i)
+                    QTest::keyClick(edited, Qt::Key_Right, Qt::ShiftModifier);
+                QTest::keyClick(edited, Qt::Key_Delete);
+                break;
+            case 2:
+                edited->textCursor().insertHtml(QStringLiteral("<b style='background:yellow'>coll\u00e9</b> x"));
+                break;
+            default:
+                QTest::keyClicks(edited, QStringLiteral("xy"));
+                QTest::keyClick(edited, Qt::Key_Z, Qt::ControlModifier);
+                break;
+            }
             QTest::mouseClick(child<QCheckBox>("ckbEdite"), Qt::LeftButton);
         }
         if (action == 2) {
@@ -447,6 +466,26 @@ void TestMainWindow::viewsShowTheWholeDocumentsAfterAnyClicks()
         click(drills[random.bounded(7)]);
         QVERIFY2(sameAsWholeReading(subject, m_worksheet->subject()), qPrintable(QString::number(step)));
         QVERIFY2(sameAsWholeReading(answer, m_worksheet->answer()), qPrintable(QString::number(step)));
+    }
+}
+
+// A drill queued while a view reads its document whole (the first drill
+// after "RAZ") runs inside that reading's change handler and replaces the
+// document again: the views must go on from what it left, not from the
+// document it replaced.
+void TestMainWindow::drillQueuedDuringAWholeReadingIsShown()
+{
+    showAndActivate();
+    click("btnPlus");
+    click("btnRAZ");
+    QTimer::singleShot(0, child<QPushButton>("btnMult"), &QPushButton::click);
+    click("btnMoins");
+    click("btnSA");
+    for (const auto &[view, markup] : {std::pair{child<RichTextView>("RxE1"), m_worksheet->subject()},
+                                       std::pair{child<RichTextView>("RxE2"), m_worksheet->answer()}}) {
+        RichTextView fresh;
+        fresh.SetRtfText(QByteArray::fromStdString(oxeln::MarkupToRtf(markup)));
+        QCOMPARE(view->ContentText(), fresh.ContentText());
     }
 }
 
