@@ -4,7 +4,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 
-#include <cups/cups.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <utility>
@@ -17,6 +17,38 @@ namespace {
 // The print engine's CUPS options: a key of its that is not public API
 // (see Printing.cpp).
 constexpr auto CupsOptionsKey = QPrintEngine::PrintEnginePropertyKey(0xfe00);
+
+// The two calls of the CUPS library a job needs, found when first printing:
+// linked in, the library and the twenty it needs would load at every
+// start of the program. Its option type is the library's own, stable since
+// its first version.
+struct CupsOption
+{
+    char *name;
+    char *value;
+};
+using TempFd = int (*)(char *filename, int length);
+using PrintFile = int (*)(const char *printer, const char *filename, const char *title, int numOptions,
+                          CupsOption *options);
+
+struct Cups
+{
+    TempFd tempFd = nullptr;
+    PrintFile printFile = nullptr;
+};
+
+const Cups &cups()
+{
+    static const Cups found = [] {
+        Cups symbols;
+        if (void *library = ::dlopen("libcups.so.2", RTLD_NOW | RTLD_LOCAL)) {
+            symbols.tempFd = reinterpret_cast<TempFd>(::dlsym(library, "cupsTempFd"));
+            symbols.printFile = reinterpret_cast<PrintFile>(::dlsym(library, "cupsPrintFile"));
+        }
+        return symbols;
+    }();
+    return found;
+}
 
 bool writeAll(int fd, const QByteArray &bytes)
 {
@@ -32,10 +64,17 @@ bool writeAll(int fd, const QByteArray &bytes)
 
 } // namespace
 
+bool CanSubmitToCups()
+{
+    return cups().tempFd && cups().printFile;
+}
+
 bool SubmitPdfToCups(QPrinter &printer, const QString &jobName, const QByteArray &pdf)
 {
+    if (!CanSubmitToCups())
+        return false;
     char file[1024];
-    const int fd = cupsTempFd(file, sizeof file);
+    const int fd = cups().tempFd(file, sizeof file);
     if (fd < 0)
         return false;
     const bool written = writeAll(fd, pdf);
@@ -68,14 +107,14 @@ bool SubmitPdfToCups(QPrinter &printer, const QString &jobName, const QByteArray
         for (qsizetype i = 0; i + 1 < own.size(); i += 2)
             options.emplace_back(own[i].toLocal8Bit(), own[i + 1].toLocal8Bit());
     }
-    std::vector<cups_option_t> cupsOptions;
+    std::vector<CupsOption> cupsOptions;
     for (auto &[name, value] : options)
         cupsOptions.push_back({name.data(), value.data()});
 
     // The queue's own name, without an instance after "/".
     const QByteArray queue = printer.printerName().section(QLatin1Char('/'), 0, 0).toLocal8Bit();
-    cupsPrintFile(queue.constData(), file, jobName.toLocal8Bit().constData(), int(cupsOptions.size()),
-                  cupsOptions.data());
+    cups().printFile(queue.constData(), file, jobName.toLocal8Bit().constData(), int(cupsOptions.size()),
+                     cupsOptions.data());
     ::unlink(file);
     return true;
 }

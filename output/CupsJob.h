@@ -15,4 +15,7 @@ namespace oxeln {
 // answer is not waited for, as the engine does not wait for it.
 bool SubmitPdfToCups(QPrinter &printer, const QString &jobName, const QByteArray &pdf);
 
+// Whether the CUPS library is there to take jobs (else the toolkit prints).
+bool CanSubmitToCups();
+
 } // namespace oxeln

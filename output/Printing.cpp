@@ -216,7 +216,8 @@ bool spoolToCups(QPagedPaintDevice &device, const QTextDocument &document, qreal
                  SpooledJob &spooled)
 {
     auto *printer = dynamic_cast<QPrinter *>(&device);
-    if (!printer || printer->outputFormat() != QPrinter::NativeFormat || printer->printerName().isEmpty())
+    if (!printer || printer->outputFormat() != QPrinter::NativeFormat || printer->printerName().isEmpty()
+        || !CanSubmitToCups())
         return false;
     if (s_jobOpen)
         throw jobAlreadyOpen();

@@ -80,5 +80,5 @@ oxeln_build() {
     cmake --build "$OXELN_BUILD" --parallel "$(nproc)" "${targets[@]}"
 }
 
-OXELN_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev libcups2-dev
+OXELN_BUILD_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation qt6-translations-l10n)

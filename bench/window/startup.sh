@@ -1,13 +1,41 @@
 #!/usr/bin/env bash
-# Process start to window shown (mapped, caption set), five runs, under a
-# virtual screen with a window manager: xvfb-run -a bench/window/startup.sh build/oxeln
+# Process start to window shown (mapped, caption set) for the program and
+# for a bare Qt window (bench/window/bare_window), in turns, under a virtual
+# screen with a window manager; median wall time and the process's CPU
+# until then (from /proc/PID/schedstat), and the program's ratio to the bare
+# window. Settings come from a scratch folder (XDG_CONFIG_HOME), never the
+# user's.
+#
+#   xvfb-run -a bench/window/startup.sh build/oxeln [build/bench/window/bare_window] [runs]
 set -u
 exe=${1:-build/oxeln}
-command -v openbox >/dev/null && { openbox & sleep 1; }
-for _ in 1 2 3 4 5; do
-    start=$(date +%s%N)
-    "$exe" & pid=$!
-    until xdotool search --onlyvisible --name "Oxeln" >/dev/null 2>&1; do sleep 0.01; done
-    echo "start_ms=$(( ($(date +%s%N) - start) / 1000000 ))"
+bare=${2:-$(dirname "$exe")/bench/window/bare_window}
+runs=${3:-9}
+command -v openbox >/dev/null && { openbox & wm=$!; sleep 1; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"; [ -n "${wm:-}" ] && kill "$wm"' EXIT
+
+# One start: "wall_ms cpu_ms" once a visible window of the process is up.
+start() {
+    local t0 pid cpu
+    t0=$(date +%s%N)
+    XDG_CONFIG_HOME=$scratch "$1" & pid=$!
+    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do sleep 0.002; done
+    cpu=$(cut -d' ' -f1 "/proc/$pid/schedstat")
+    echo "$(( ($(date +%s%N) - t0) / 1000000 )) $(( cpu / 1000000 ))"
     kill "$pid"; wait "$pid" 2>/dev/null
+}
+
+median() { sort -n | awk '{v[NR]=$1} END {print v[int((NR+1)/2)]}'; }
+
+start "$exe" >/dev/null; start "$bare" >/dev/null # warm the caches
+: >"$scratch/program"; : >"$scratch/bare"
+for _ in $(seq "$runs"); do
+    start "$exe" >>"$scratch/program"
+    start "$bare" >>"$scratch/bare"
 done
+pw=$(cut -d' ' -f1 "$scratch/program" | median); pc=$(cut -d' ' -f2 "$scratch/program" | median)
+bw=$(cut -d' ' -f1 "$scratch/bare" | median); bc=$(cut -d' ' -f2 "$scratch/bare" | median)
+echo "program: wall_ms=$pw cpu_ms=$pc"
+echo "bare window: wall_ms=$bw cpu_ms=$bc"
+awk -v pw="$pw" -v pc="$pc" -v bw="$bw" -v bc="$bc" 'BEGIN {printf "ratio: wall %.2f cpu %.2f\n", pw / bw, pc / bc}'
