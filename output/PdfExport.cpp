@@ -8,6 +8,8 @@
 
 #include <QTextDocument>
 
+#include <algorithm>
+
 namespace oxeln {
 
 namespace {
@@ -32,6 +34,10 @@ public:
         for (const FlowLine &line : lines) {
             for (const FlowFill &fill : line.fills)
                 m_file.fill(fill.rect, fill.color);
+            // A line of blanks only shows nothing, and reads as nothing.
+            if (line.fills.empty()
+                && std::all_of(line.runs.cbegin(), line.runs.cend(), [](const FlowGlyphs &run) { return run.blank; }))
+                continue;
             for (const FlowGlyphs &run : line.runs)
                 m_file.glyphs(run.font, run.color, run.baseline, line.glyphs.data() + run.first,
                               line.x.data() + run.first, run.count);

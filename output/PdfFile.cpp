@@ -113,14 +113,17 @@ void PdfFile::fill(const QRectF &rect, const QColor &color)
     m_content += "re f\n";
 }
 
-int PdfFile::fontIndex(const QRawFont &font)
+// A font of the face that has a code for the glyph, or room for one.
+int PdfFile::fontFor(const QRawFont &font, quint32 glyph)
 {
-    const QString face = font.familyName() + QLatin1Char('/') + font.styleName();
-    const auto found = m_fontByFace.find(face);
-    if (found != m_fontByFace.end())
-        return found->second;
+    std::vector<int> &planes = m_fontsByFace[font.familyName() + QLatin1Char('/') + font.styleName()];
+    for (const int index : planes) {
+        if (m_fonts[std::size_t(index)]->code(glyph) >= 0)
+            return index;
+    }
     m_fonts.push_back(std::make_unique<PdfFont>(font));
-    return m_fontByFace.emplace(face, int(m_fonts.size()) - 1).first->second;
+    planes.push_back(int(m_fonts.size()) - 1);
+    return planes.back();
 }
 
 void PdfFile::glyphs(const QRawFont &rawFont, const QColor &color, qreal baseline, const quint32 *glyphs,
@@ -128,38 +131,45 @@ void PdfFile::glyphs(const QRawFont &rawFont, const QColor &color, qreal baselin
 {
     if (count == 0)
         return;
-    const int index = fontIndex(rawFont);
-    PdfFont &font = *m_fonts[std::size_t(index)];
     const qreal size = rawFont.pixelSize();
-    setColor(color);
-    m_content += "BT\n/F" + std::to_string(index) + ' ';
-    AppendPdfNumber(m_content, size);
-    m_content += "Tf 1 0 0 -1 ";
-    AppendPdfNumber(m_content, x[0]);
-    AppendPdfNumber(m_content, baseline);
-    m_content += "Tm [(";
-    // Each glyph where the text string would put it, or moved there; two
-    // bytes a glyph, those a string cannot hold as they are escaped.
     const qreal unit = size / 1000;
-    qreal expected = x[0];
+    setColor(color);
+    m_content += "BT\n";
+    PdfFont *font = nullptr;
+    qreal expected = 0;
     for (std::size_t i = 0; i < count; ++i) {
         const quint32 glyph = glyphs[i];
+        int code = font ? font->code(glyph) : -1;
+        if (code < 0) {
+            // A string of one font from here: at the glyph's place.
+            if (font)
+                m_content += ")] TJ\n";
+            const int index = fontFor(rawFont, glyph);
+            font = m_fonts[std::size_t(index)].get();
+            code = font->code(glyph);
+            m_content += "/F" + std::to_string(index) + ' ';
+            AppendPdfNumber(m_content, size);
+            m_content += "Tf 1 0 0 -1 ";
+            AppendPdfNumber(m_content, x[i]);
+            AppendPdfNumber(m_content, baseline);
+            m_content += "Tm [(";
+            expected = x[i];
+        }
+        // Where the string would put it, or moved there.
         const qreal off = x[i] - expected;
         if (qAbs(off) > 1e-4) {
             m_content += ") ";
             AppendPdfNumber(m_content, -off / unit);
             m_content += '(';
         }
-        font.use(glyph);
-        for (const char byte : {char(glyph >> 8), char(glyph & 0xFF)}) {
-            switch (byte) {
-            case '(': case ')': case '\\': m_content += '\\'; m_content += byte; break;
-            case '\n': m_content += "\\n"; break;
-            case '\r': m_content += "\\r"; break;
-            default: m_content += byte;
-            }
+        const char byte = char(code);
+        switch (byte) {
+        case '(': case ')': case '\\': m_content += '\\'; m_content += byte; break;
+        case '\n': m_content += "\\n"; break;
+        case '\r': m_content += "\\r"; break;
+        default: m_content += byte;
         }
-        expected = x[i] + font.width(glyph) * unit;
+        expected = x[i] + font->width(glyph) * unit;
     }
     m_content += ")] TJ\nET\n";
 }
@@ -181,27 +191,44 @@ void PdfFile::endPage()
 std::optional<QByteArray> PdfFile::finish()
 {
     QByteArray fonts;
+    int encoding = 0;
     for (std::size_t i = 0; i < m_fonts.size(); ++i) {
         const PdfFont &font = *m_fonts[i];
         if (!font.embeddable())
             return std::nullopt;
+        if (encoding == 0) {
+            // One byte a code, code = CID, for every font.
+            encoding = newObject();
+            writeStream(encoding,
+                        "/Type /CMap\n/CMapName /Oxeln-OneByte\n"
+                        "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n",
+                        "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                        "/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >> def\n"
+                        "/CMapName /Oxeln-OneByte def\n/CMapType 1 def\n"
+                        "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n"
+                        "1 begincidrange\n<00> <FF> 0\nendcidrange\n"
+                        "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n",
+                        0);
+        }
         const int type0 = newObject();
         const int cid = newObject();
         const int descriptor = newObject();
         const int file = newObject();
         const int unicode = newObject();
+        const int map = newObject();
         const QByteArray data = font.fontFile();
         writeStream(file, "/Length1 " + QByteArray::number(data.size()) + '\n', data, 6);
+        writeStream(map, {}, font.cidToGidMap(), 6);
         writeObject(descriptor, "<< /Type /FontDescriptor\n/FontName /" + font.subsetName() + '\n'
                                     + font.descriptorMetrics() + "/FontFile2 " + QByteArray::number(file) + " 0 R\n>>");
         writeObject(cid, "<< /Type /Font\n/Subtype /CIDFontType2\n/BaseFont /" + font.name()
                              + "\n/CIDSystemInfo << /Registry (Adobe) /Ordering (Identity) /Supplement 0 >>\n"
                                "/FontDescriptor "
-                             + QByteArray::number(descriptor) + " 0 R\n/CIDToGIDMap /Identity\n" + font.widths()
-                             + "\n>>");
+                             + QByteArray::number(descriptor) + " 0 R\n/CIDToGIDMap " + QByteArray::number(map)
+                             + " 0 R\n" + font.widths() + "\n>>");
         writeStream(unicode, {}, font.toUnicode(), 0);
-        writeObject(type0, "<< /Type /Font\n/Subtype /Type0\n/BaseFont /" + font.name()
-                               + "\n/Encoding /Identity-H\n/DescendantFonts [" + QByteArray::number(cid)
+        writeObject(type0, "<< /Type /Font\n/Subtype /Type0\n/BaseFont /" + font.name() + "\n/Encoding "
+                               + QByteArray::number(encoding) + " 0 R\n/DescendantFonts [" + QByteArray::number(cid)
                                + " 0 R]\n/ToUnicode " + QByteArray::number(unicode) + " 0 R\n>>");
         fonts += "/F" + QByteArray::number(qulonglong(i)) + ' ' + QByteArray::number(type0) + " 0 R\n";
     }

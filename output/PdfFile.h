@@ -21,8 +21,9 @@ class PdfFont;
 // compressed as soon as it is complete, the fonts (subsets of the glyphs
 // drawn) at the end. Pages are drawn in pixels of the given resolution
 // from the top left of the page layout's printable area, as the toolkit's
-// PDF engine places them, and each glyph run is one text string: glyphs
-// that follow one another at their own width need no position of their own.
+// PDF engine places them, and each glyph run is one text string of a byte
+// a glyph: glyphs that follow one another at their own width need no
+// position of their own.
 class PdfFile
 {
 public:
@@ -59,7 +60,7 @@ private:
     void writeObject(int number, const QByteArray &body);
     void writeStream(int number, const QByteArray &dictionary, const QByteArray &data, int level);
     void setColor(const QColor &color);
-    int fontIndex(const QRawFont &font);
+    int fontFor(const QRawFont &font, quint32 glyph);
 
     Options m_options;
     QByteArray m_out;
@@ -68,7 +69,7 @@ private:
     std::string m_content;            // of the page being drawn
     QColor m_color;                   // the content's fill colour
     std::vector<std::unique_ptr<PdfFont>> m_fonts;
-    std::map<QString, int> m_fontByFace;
+    std::map<QString, std::vector<int>> m_fontsByFace; // a face's fonts, 256 glyphs each
 };
 
 } // namespace oxeln

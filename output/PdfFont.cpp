@@ -149,17 +149,6 @@ PdfFont::PdfFont(const QRawFont &font) : m_font(font)
         m_name = font.familyName().toLatin1().replace(' ', "");
     for (int metric = 0; metric < m_metricCount && 4 * metric + 2 <= m_hmtx.size(); ++metric)
         m_widths.push_back(qRound(u16(m_hmtx, 4 * metric) * 1000.0 / m_unitsPerEm));
-    use(0);
-}
-
-std::vector<quint32> PdfFont::used() const
-{
-    std::vector<quint32> glyphs;
-    for (std::size_t g = 0; g < m_used.size(); ++g) {
-        if (m_used[g])
-            glyphs.push_back(quint32(g));
-    }
-    return glyphs;
 }
 
 QByteArray PdfFont::table(const char *tag) const
@@ -171,7 +160,7 @@ QByteArray PdfFont::subsetName() const
 {
     // Six capitals told by the glyphs kept, as subsets are named.
     QByteArray glyphs;
-    for (const quint32 g : used())
+    for (const quint32 g : m_glyphs)
         put32(glyphs, g);
     const QByteArray hash = QCryptographicHash::hash(glyphs + m_name, QCryptographicHash::Md5);
     QByteArray tag;
@@ -191,7 +180,8 @@ QByteArray PdfFont::fontFile() const
     };
     // The glyphs used and the parts of composite ones.
     std::set<quint32> kept;
-    std::vector<quint32> todo = used();
+    std::vector<quint32> todo = m_glyphs;
+    todo.push_back(0);
     while (!todo.empty()) {
         const quint32 g = todo.back();
         todo.pop_back();
@@ -267,45 +257,48 @@ QByteArray PdfFont::fontFile() const
 
 QByteArray PdfFont::widths() const
 {
-    std::vector<std::pair<quint32, int>> used;
-    for (const quint32 g : this->used())
-        used.emplace_back(g, width(g));
-    const bool same = std::all_of(used.cbegin(), used.cend(), [&used](const auto &u) { return u.second == used[0].second; });
-    if (same)
-        return "/DW " + QByteArray::number(used.front().second);
-    QByteArray out = "/W [";
-    for (std::size_t i = 0; i < used.size();) {
-        std::size_t j = i + 1;
-        while (j < used.size() && used[j].first == used[j - 1].first + 1)
-            ++j;
-        out += QByteArray::number(used[i].first) + " [";
-        for (std::size_t k = i; k < j; ++k)
-            out += (k > i ? " " : "") + QByteArray::number(used[k].second);
-        out += "]\n";
-        i = j;
-    }
-    return out + "]";
+    if (m_glyphs.empty())
+        return "/DW 1000";
+    std::vector<int> byCode;
+    for (const quint32 g : m_glyphs)
+        byCode.push_back(width(g));
+    if (std::all_of(byCode.cbegin(), byCode.cend(), [&byCode](int w) { return w == byCode.front(); }))
+        return "/DW " + QByteArray::number(byCode.front());
+    QByteArray out = "/W [0 [";
+    for (std::size_t c = 0; c < byCode.size(); ++c)
+        out += (c ? " " : "") + QByteArray::number(byCode[c]);
+    return out + "]]";
+}
+
+QByteArray PdfFont::cidToGidMap() const
+{
+    QByteArray out;
+    for (const quint32 g : m_glyphs)
+        put16(out, quint16(g));
+    return out;
 }
 
 QByteArray PdfFont::toUnicode() const
 {
     const std::map<quint32, char16_t> characters = reverseMap(table("cmap"));
-    std::vector<std::pair<quint32, char16_t>> mapped;
-    for (const quint32 g : used()) {
-        const auto found = characters.find(g);
+    std::vector<std::pair<int, char16_t>> mapped;
+    for (std::size_t code = 0; code < m_glyphs.size(); ++code) {
+        const auto found = characters.find(m_glyphs[code]);
         if (found != characters.end())
-            mapped.emplace_back(g, found->second);
+            mapped.emplace_back(int(code), found->second);
     }
     QByteArray out = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
                      "/CIDSystemInfo << /Registry (Adobe) /Ordering (UCS) /Supplement 0 >> def\n"
                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                     "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    const auto hex = [](quint32 v) { return QByteArray::number(v, 16).toUpper().rightJustified(4, '0'); };
+                     "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
+    const auto hex = [](quint32 v, int digits) {
+        return QByteArray::number(v, 16).toUpper().rightJustified(digits, '0');
+    };
     for (std::size_t i = 0; i < mapped.size(); i += 100) {
         const std::size_t n = qMin<std::size_t>(100, mapped.size() - i);
         out += QByteArray::number(qulonglong(n)) + " beginbfchar\n";
         for (std::size_t k = i; k < i + n; ++k)
-            out += '<' + hex(mapped[k].first) + "> <" + hex(mapped[k].second) + ">\n";
+            out += '<' + hex(quint32(mapped[k].first), 2) + "> <" + hex(mapped[k].second, 4) + ">\n";
         out += "endbfchar\n";
     }
     return out + "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";

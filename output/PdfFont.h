@@ -7,10 +7,12 @@
 
 namespace oxeln {
 
-// A TrueType font as a PDF file embeds it: a Type 0 font whose character
-// codes are the glyph numbers (Identity-H, CID = glyph), its outlines kept
-// only for the glyphs used (with the parts of composite ones), a ToUnicode
-// map that gives each glyph the lowest character the font maps to it.
+// A TrueType font as a PDF file embeds it: a Type 0 font of one-byte
+// codes, each glyph drawn given the next code (up to 256; the file makes
+// another font of the same face for more), code = CID, mapped to the glyph
+// by the CIDToGIDMap; its outlines kept only for the glyphs used (with the
+// parts of composite ones); a ToUnicode map that gives each glyph the
+// lowest character the font maps to it, as the toolkit's engine does.
 class PdfFont
 {
 public:
@@ -24,11 +26,18 @@ public:
     {
         return glyph < m_widths.size() ? m_widths[glyph] : m_widths.empty() ? 1000 : m_widths.back();
     }
-    void use(quint32 glyph)
+    // The glyph's code, given now if it has none yet; -1 when all 256 are taken.
+    int code(quint32 glyph)
     {
-        if (glyph >= m_used.size())
-            m_used.resize(glyph + 1, false);
-        m_used[glyph] = true;
+        if (glyph < m_codes.size() && m_codes[glyph] >= 0)
+            return m_codes[glyph];
+        if (m_glyphs.size() >= 256)
+            return -1;
+        if (glyph >= m_codes.size())
+            m_codes.resize(glyph + 1, -1);
+        m_codes[glyph] = int(m_glyphs.size());
+        m_glyphs.push_back(glyph);
+        return m_codes[glyph];
     }
 
     // The PostScript name; the subset's name adds a tag before it.
@@ -36,9 +45,11 @@ public:
     QByteArray subsetName() const;
     // The font file of the glyphs used.
     QByteArray fontFile() const;
-    // "/DW n" when every glyph used is as wide, else "/W [...]".
+    // "/DW n" when every glyph used is as wide, else "/W [...]", by code.
     QByteArray widths() const;
     QByteArray toUnicode() const;
+    // Two bytes a code: its glyph.
+    QByteArray cidToGidMap() const;
     // The descriptor's metrics: /Flags ... /StemV, without /FontName and
     // the font file.
     QByteArray descriptorMetrics() const;
@@ -56,9 +67,9 @@ private:
     QByteArray m_loca;
     QByteArray m_glyf;
     bool m_longLoca = false;
-    std::vector<bool> m_used; // by glyph
+    std::vector<int> m_codes;      // by glyph, -1 for none
+    std::vector<quint32> m_glyphs; // by code
     std::vector<int> m_widths; // by glyph, up to the last with a width of its own
-    std::vector<quint32> used() const;
 };
 
 } // namespace oxeln

@@ -3,6 +3,7 @@
 #include "DrawRecorder.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QPainter>
@@ -508,9 +509,11 @@ void PageFlow::Impl::placeLine(const FlowParagraph &paragraph, qsizetype from, q
         const qreal baseline = line.top + measure.baseline + format.shift;
         if (line.runs.empty() || line.runs.back().font != format.font || line.runs.back().color != format.color
             || line.runs.back().baseline != baseline)
-            line.runs.push_back({format.font, format.color, baseline, line.glyphs.size(), 0});
+            line.runs.push_back({format.font, format.color, baseline, line.glyphs.size(), 0, true});
         for (qsizetype i = start; i < end; ++i) {
-            line.glyphs.push_back(glyphOf(format, paragraph.text.at(i).unicode()));
+            const char16_t c = paragraph.text.at(i).unicode();
+            line.runs.back().blank = line.runs.back().blank && c == u' ';
+            line.glyphs.push_back(glyphOf(format, c));
             line.x.push_back(x);
             x += format.pitch;
         }
@@ -653,11 +656,44 @@ int PageFlow::addFormat(const QTextCharFormat &format)
     const QBrush background = format.background();
     if (background.style() != Qt::NoBrush)
         entry.background = background.color();
-    m_impl->formats.push_back(entry);
-    if (!draws(format))
+    if (!draws(format)) {
+        m_impl->formats.push_back(entry);
         m_impl->failed = true;
-    else
-        m_impl->measureFormat(m_impl->formats.back(), id);
+        return id;
+    }
+    // Measured once in a process for a resolution and default font: the
+    // subject and the answer key share most of their formats.
+    struct Measured
+    {
+        qreal dpi;
+        QFont font;
+        Impl::Format format;
+        bool ok;
+    };
+    static std::vector<Measured> measured;
+    static bool registered = false;
+    if (!registered) {
+        // Its fonts must go with the application, before the font database.
+        qAddPostRoutine([] { measured.clear(); });
+        registered = true;
+    }
+    const auto known = std::find_if(measured.cbegin(), measured.cend(), [&](const Measured &m) {
+        return m.dpi == m_impl->settings.dpi && m.font == m_impl->settings.font && m.format.format == format;
+    });
+    if (known != measured.cend()) {
+        m_impl->formats.push_back(known->format);
+        m_impl->failed = m_impl->failed || !known->ok;
+        return id;
+    }
+    m_impl->formats.push_back(entry);
+    const bool before = m_impl->failed;
+    m_impl->failed = false;
+    m_impl->measureFormat(m_impl->formats.back(), id);
+    const bool ok = !m_impl->failed;
+    m_impl->failed = before || !ok;
+    if (measured.size() >= 256)
+        measured.clear();
+    measured.push_back({m_impl->settings.dpi, m_impl->settings.font, m_impl->formats.back(), ok});
     return id;
 }
 

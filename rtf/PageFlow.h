@@ -44,6 +44,7 @@ struct FlowGlyphs
     qreal baseline = 0;
     std::size_t first = 0;
     std::size_t count = 0;
+    bool blank = false; // spaces only
 };
 
 struct FlowFill

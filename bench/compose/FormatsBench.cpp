@@ -1,7 +1,8 @@
 // oxeln-compose by output format and by number of versions, whole runs of
 // the binary (process start, drills, files written):
 // - CPU per format (rtf, txt, pdf, odt) for a worksheet of D drills of 40
-//   lines, median of 5 runs, and its ratio to rtf of the same binary;
+//   lines, median of 9 rounds of all formats, and its ratio to rtf of the
+//   same binary;
 // - peak memory of --versions 1, 5 and 26, and its ratio to --versions 1.
 // With --baseline=PATH (another build of oxeln-compose, say of the main
 // branch), every run is made with both binaries in turn and the table adds
@@ -71,18 +72,39 @@ std::vector<Measure> measure(const std::vector<std::string> &binaries, int runs,
 void formats(const std::vector<std::string> &binaries, int drills, const std::string &out)
 {
     const bool baseline = binaries.size() > 1;
-    std::printf("%d drills of 40 lines, both files\n%-6s %10s %8s %10s %12s %8s %12s\n", drills, "format",
-                "cpu_ms", "x_rtf", "peak_MB", baseline ? "base_cpu_ms" : "", baseline ? "x_rtf" : "",
+    const std::vector<std::string> names = {"rtf", "txt", "pdf", "odt"};
+    // Every format and binary in each round, so that a machine growing
+    // busier or quieter weighs on all alike.
+    std::vector<std::vector<std::vector<double>>> cpu(names.size(), std::vector<std::vector<double>>(binaries.size()));
+    std::vector<std::vector<long>> peak(names.size());
+    for (int round = 0; round < 9; ++round) {
+        for (std::size_t f = 0; f < names.size(); ++f) {
+            for (std::size_t b = 0; b < binaries.size(); ++b) {
+                const ChildRun child = runChild(composeArgs(binaries[b], drills, names[f], 1, out));
+                if (!child.ok)
+                    std::fprintf(stderr, "%s failed (--format %s)\n", binaries[b].c_str(), names[f].c_str());
+                cpu[f][b].push_back(child.cpuMs);
+                if (b == 0)
+                    peak[f].push_back(child.peakKilobytes);
+            }
+        }
+    }
+    const auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    };
+    std::printf("%d drills of 40 lines, both files, medians of 9 rounds\n%-6s %10s %8s %10s %12s %8s %12s\n", drills,
+                "format", "cpu_ms", "x_rtf", "peak_MB", baseline ? "base_cpu_ms" : "", baseline ? "x_rtf" : "",
                 baseline ? "ours/base" : "");
-    std::vector<Measure> rtf;
-    for (const char *format : {"rtf", "txt", "pdf", "odt"}) {
-        const std::vector<Measure> m = measure(binaries, 5, drills, format, 1, out);
-        if (rtf.empty())
-            rtf = m;
-        std::printf("%-6s %10.1f %8.2f %10.1f", format, m[0].cpuMs, m[0].cpuMs / rtf[0].cpuMs,
-                    double(m[0].peakKilobytes) / 1024);
-        if (baseline)
-            std::printf(" %12.1f %8.2f %12.2f", m[1].cpuMs, m[1].cpuMs / rtf[1].cpuMs, m[0].cpuMs / m[1].cpuMs);
+    for (std::size_t f = 0; f < names.size(); ++f) {
+        const double ours = median(cpu[f][0]);
+        std::sort(peak[f].begin(), peak[f].end());
+        std::printf("%-6s %10.1f %8.2f %10.1f", names[f].c_str(), ours, ours / median(cpu[0][0]),
+                    double(peak[f][peak[f].size() / 2]) / 1024);
+        if (baseline) {
+            const double base = median(cpu[f][1]);
+            std::printf(" %12.1f %8.2f %12.2f", base, base / median(cpu[0][1]), ours / base);
+        }
         std::printf("\n");
     }
 }

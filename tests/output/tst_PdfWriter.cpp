@@ -50,6 +50,7 @@ private slots:
     void initTestCase();
     void sameTextAsTheToolkitsWriter();
     void fromTheRtfAsFromTheDocument();
+    void moreGlyphsThanOneFontHolds();
     void whatTheFlowCannotDrawGoesThroughTheToolkit();
 
 private:
@@ -111,6 +112,23 @@ void PdfWriterTest::fromTheRtfAsFromTheDocument()
     QCOMPARE(PdfInfo(fromRtf, QStringLiteral("Title")), QStringLiteral("Corrigé"));
     QCOMPARE(layoutText(fromRtf), layoutText(fromDocument));
     QCOMPARE(PdfYellowPixels(fromRtf, 2), PdfYellowPixels(fromDocument, 2));
+}
+
+// A byte a glyph: past 256 glyphs of one face, a second font of that face.
+void PdfWriterTest::moreGlyphsThanOneFontHolds()
+{
+    const auto document = viewDocument(RealWorksheet({Drill::Plus}, 5).subjectRtf);
+    QTextCursor cursor(document.get());
+    cursor.movePosition(QTextCursor::End);
+    QString many;
+    for (char16_t c = 0x100; c < 0x250; ++c)
+        many += QChar(c) + (c % 40 == 0 ? QStringLiteral(" ") : QString());
+    cursor.insertText(many + QStringLiteral(" (+3)"));
+    const QString ours = written(m_dir, QStringLiteral("many.pdf"), PdfBytes(*document, kViewDpi, QStringLiteral("Sujet")));
+    const QString theirs = written(m_dir, QStringLiteral("many-qt.pdf"), ToolkitPdfBytes(*document, kViewDpi, QStringLiteral("Sujet")));
+    QCOMPARE(PdfInfo(ours, QStringLiteral("Producer")), ProducerName());
+    QVERIFY(PdfFonts(ours).size() > PdfFonts(theirs).size());
+    QCOMPARE(layoutText(ours), layoutText(theirs));
 }
 
 // An underlined word pasted into a view: the toolkit's writer makes the
