@@ -68,8 +68,7 @@ void PdfWriterTest::initTestCase()
 // answer key each.
 void PdfWriterTest::sameTextAsTheToolkitsWriter()
 {
-    const std::vector<Drill> kinds = {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Divide,
-                                      Drill::Power, Drill::S1, Drill::S2};
+    const std::vector<Drill> kinds(AllDrills.begin(), AllDrills.end());
     QRandomGenerator random(21);
     for (int sheet = 0; sheet < 10; ++sheet) {
         std::vector<Drill> drills;

@@ -163,14 +163,16 @@ std::unique_ptr<QTextDocument> read(const std::string &rtf)
     return document;
 }
 
-// Seven drills, 40 lines each, chained: both documents' RTF.
+// Every drill, 40 lines each, chained: both documents' RTF; odd seeds in
+// the simplified writing.
 std::pair<std::string, std::string> realWorksheet(std::uint32_t seed)
 {
     compose::ComposeOptions options;
     options.seed = seed;
     options.lineCount = 40;
-    for (const Drill drill :
-         {Drill::Plus, Drill::Minus, Drill::Mult, Drill::Divide, Drill::Power, Drill::S1, Drill::S2})
+    if (seed % 2)
+        options.drillOptions.writing = Writing::Simplified;
+    for (const Drill drill : AllDrills)
         options.steps.push_back({drill});
     const compose::ComposedWorksheet sheet = compose::composeWorksheet(options);
     return {MarkupToRtf(sheet.subject), MarkupToRtf(sheet.answer)};
