@@ -25,6 +25,25 @@ QString trimControls(const QString &text)
 
 } // namespace
 
+// A section's keys through the store's pass over the file.
+class TFormStorage::Section : public SectionAccess
+{
+public:
+    Section(TFormStorage &store, const QString &name) : m_store(store), m_name(name) {}
+    QString read(const QString &key, const QString &defaultValue) override
+    {
+        return m_store.readString(m_name, key, defaultValue).trimmed();
+    }
+    void write(const QString &key, const QString &value) override
+    {
+        m_store.writeString(m_name, key, quoteIniValue(value));
+    }
+
+private:
+    TFormStorage &m_store;
+    const QString &m_name;
+};
+
 TFormStorage::TFormStorage(QWidget *window)
     : TFormPlacement(window)
 {
@@ -92,16 +111,32 @@ QStringList TFormStorage::storedKeys() const
     return keys;
 }
 
+void TFormStorage::addStoredSection(StoredSection section)
+{
+    m_sections.append(std::move(section));
+}
+
 void TFormStorage::savePlacement()
 {
     TFormPlacement::savePlacement();
     writeStoredItems();
+    for (const StoredSection &stored : std::as_const(m_sections)) {
+        Section section(*this, stored.name);
+        stored.save(section);
+    }
 }
 
 void TFormStorage::restorePlacement()
 {
     TFormPlacement::restorePlacement();
     readStoredItems();
+    for (const StoredSection &stored : std::as_const(m_sections)) {
+        try {
+            Section section(*this, stored.name);
+            stored.restore(section);
+        } catch (const std::exception &) {
+        }
+    }
 }
 
 void TFormStorage::writeStoredItems()

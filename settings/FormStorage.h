@@ -6,9 +6,33 @@
 #include <QPointer>
 #include <QStringList>
 
+#include <functional>
+
 namespace oxeln {
 
 struct StoredProperty;
+
+// The keys of one section of the settings file as the store's pass has
+// them: what another part of the window keeps beside the store's own keys.
+class SectionAccess
+{
+public:
+    virtual ~SectionAccess() = default;
+    // As the store reads its own keys: blanks trimmed, one pair of quotes
+    // removed; defaultValue for an absent key.
+    virtual QString read(const QString &key, const QString &defaultValue) = 0;
+    virtual void write(const QString &key, const QString &value) = 0;
+};
+
+// A section kept by the store with its own keys: restored after the stored
+// items (only when they are), saved after them in the same single replace
+// of the file.
+struct StoredSection
+{
+    QString name;
+    std::function<void(SectionAccess &)> restore;
+    std::function<void(SectionAccess &)> save;
+};
 
 // The settings store of a window: its placement, then the values of some of
 // its controls, each kept under the key "<control>_<Property>".
@@ -41,6 +65,10 @@ public:
     // The key of each item that reads and writes, in list order.
     QStringList storedKeys() const;
 
+    // Sections after the store's own, in the order added. An error while
+    // one is restored costs only that section.
+    void addStoredSection(StoredSection section);
+
 protected:
     void savePlacement() override;
     void restorePlacement() override;
@@ -48,6 +76,7 @@ protected:
     virtual void readStoredItems();
 
 private:
+    class Section;
     struct Item
     {
         QString text;
@@ -57,6 +86,7 @@ private:
     };
 
     QList<Item> m_items;
+    QList<StoredSection> m_sections;
 };
 
 } // namespace oxeln
