@@ -27,10 +27,8 @@ qreal viewDpi()
 
 std::unique_ptr<QTextDocument> loadDocument(const std::string &markup)
 {
-    auto document = NewViewDocument(ViewFont(), viewDpi());
     const std::string rtf = MarkupToRtf(markup);
-    RtfReader::read(QByteArray::fromRawData(rtf.data(), qsizetype(rtf.size())), document.get(), viewDpi());
-    return document;
+    return ReadViewDocument(QByteArray::fromRawData(rtf.data(), qsizetype(rtf.size())), viewDpi());
 }
 
 QString titleOf(Document which)

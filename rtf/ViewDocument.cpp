@@ -2,6 +2,7 @@
 
 #include "AppError.h"
 #include "RtfCodePage.h"
+#include "RtfReader.h"
 #include "RtfWriter.h"
 
 #include <QFileInfo>
@@ -45,6 +46,13 @@ std::unique_ptr<QTextDocument> NewViewDocument(const QFont &font, qreal dpi)
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTabStopDistance(kDefaultTabTwips * dpi / 1440.0);
     document->setDefaultTextOption(option);
+    return document;
+}
+
+std::unique_ptr<QTextDocument> ReadViewDocument(const QByteArray &rtf, qreal dpi)
+{
+    auto document = NewViewDocument(ViewFont(), dpi);
+    RtfReader::read(rtf, document.get(), dpi);
     return document;
 }
 

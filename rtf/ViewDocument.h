@@ -23,6 +23,8 @@ QFont ViewFont();
 // wrapping at word boundaries or anywhere, tab stops every 2880 twips at
 // dpi (the view's resolution).
 std::unique_ptr<QTextDocument> NewViewDocument(const QFont &font, qreal dpi);
+// What a view at dpi shows after reading rtf: the view's font, the document read.
+std::unique_ptr<QTextDocument> ReadViewDocument(const QByteArray &rtf, qreal dpi);
 
 // Plain text, paragraphs separated by CR LF; empty for an empty document.
 QString ContentText(const QTextDocument &document);
