@@ -1,5 +1,6 @@
 #include "Saving.h"
 
+#include "Composition.h"
 #include "DocumentExport.h"
 #include "GiftQuiz.h"
 #include "RtfCodePage.h"
@@ -22,16 +23,22 @@ qsizetype fileNameStart(const QString &path)
     return path.lastIndexOf(QLatin1Char('/')) + 1;
 }
 
+// Whether the name is one of the pupils' page or the Moodle quiz.
+bool drawnFileName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("html") || suffix == QLatin1String("htm") || suffix == QLatin1String("gift");
+}
+
 // The pupils' page or the Moodle quiz for a name of theirs; nothing for any
 // other name.
 std::optional<std::string> pupilFileBytes(const QString &path, const PupilSheet &drawn)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm"))
-        return StudentPageHtml(drawn);
-    if (suffix == QLatin1String("gift"))
+    if (!drawnFileName(path))
+        return std::nullopt;
+    if (QFileInfo(path).suffix().toLower() == QLatin1String("gift"))
         return GiftQuiz(drawn);
-    return std::nullopt;
+    return StudentPageHtml(drawn);
 }
 
 } // namespace
@@ -97,9 +104,11 @@ QString RunSaveDialog(QWidget *parent, const QString &initialDir, const QString 
     return PathForFileType(dialog.selectedFiles().constFirst(), dialog.selectedNameFilter());
 }
 
-void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
-                   const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose,
-                   const PupilSheet *drawn)
+namespace {
+
+// The subject's file the user chose, absolute, or nothing when cancelled.
+std::optional<QString> chooseSubjectFile(QWidget *parent, const std::string &referenceCode, const QString &initialDir,
+                                         const SaveChooser &choose)
 {
     // With no stored folder, the dialog starts where the last save went,
     // which the dialog of the platform this was designed for leaves as the
@@ -107,10 +116,23 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
     const QString start = initialDir.isEmpty() ? QDir::currentPath() : initialDir;
     const QString chosen = choose(parent, start, ProposedFileName(referenceCode));
     if (chosen.isEmpty())
-        return;
+        return std::nullopt;
     // The dialog leaves the process in the folder the user browsed to.
     const QString subjectFile = QFileInfo(SubjectFileName(chosen)).absoluteFilePath();
     QDir::setCurrent(QFileInfo(subjectFile).absolutePath());
+    return subjectFile;
+}
+
+} // namespace
+
+void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDocument &answer, qreal sourceDpi,
+                   const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose,
+                   const PupilSheet *drawn)
+{
+    const std::optional<QString> chosenFile = chooseSubjectFile(parent, referenceCode, initialDir, choose);
+    if (!chosenFile)
+        return;
+    const QString &subjectFile = *chosenFile;
 
     // One file that holds its own correction: no "_Cor" beside it.
     if (const std::optional<std::string> bytes = drawn ? pupilFileBytes(subjectFile, *drawn) : std::nullopt) {
@@ -125,6 +147,37 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
         {subjectFile, [&] { return WorksheetFileBytes(subjectFile, subject, sourceDpi, QStringLiteral("Sujet")); }},
         {answerFile, [&] { return WorksheetFileBytes(answerFile, answer, sourceDpi, QStringLiteral("Corrigé")); }},
     });
+}
+
+void SaveWorksheetVersions(QWidget *parent, WorksheetVersions &versions, qreal sourceDpi,
+                           const std::string &referenceCode, const QString &initialDir, const SaveChooser &choose)
+{
+    const std::optional<QString> subjectFile = chooseSubjectFile(parent, referenceCode, initialDir, choose);
+    if (!subjectFile)
+        return;
+    const int count = versions.count();
+    const bool pupilFile = drawnFileName(*subjectFile);
+    QList<WorksheetFile> files;
+    for (int version = 0; version < count; ++version) {
+        const QString subjectPath =
+            QString::fromStdString(compose::versionPath(subjectFile->toStdString(), version, count));
+        if (pupilFile) {
+            files.append({subjectPath, [&versions, version, subjectPath] {
+                              return QByteArray::fromStdString(*pupilFileBytes(subjectPath, versions.drawn(version)));
+                          }});
+            continue;
+        }
+        const QString answerPath = AnswerFileName(subjectPath);
+        files.append({subjectPath, [&versions, version, subjectPath, sourceDpi] {
+                          return WorksheetFileBytes(subjectPath, versions.document(version, false), sourceDpi,
+                                                    QStringLiteral("Sujet"));
+                      }});
+        files.append({answerPath, [&versions, version, answerPath, sourceDpi] {
+                          return WorksheetFileBytes(answerPath, versions.document(version, true), sourceDpi,
+                                                    QStringLiteral("Corrigé"));
+                      }});
+    }
+    WriteWorksheetFiles(files);
 }
 
 } // namespace oxeln

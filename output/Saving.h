@@ -62,4 +62,27 @@ void SaveWorksheet(QWidget *parent, const QTextDocument &subject, const QTextDoc
                    const std::string &referenceCode, const QString &initialDir,
                    const SaveChooser &choose = RunSaveDialog, const PupilSheet *drawn = nullptr);
 
+// The versions of a worksheet, A first, as a save of them reads them: each
+// document only while its file is made, so that a set of long versions is
+// never held whole at once.
+class WorksheetVersions
+{
+public:
+    virtual ~WorksheetVersions() = default;
+    virtual int count() const = 0;
+    // Version 0 is A. The document stays valid until the next call.
+    virtual const QTextDocument &document(int version, bool answer) = 0;
+    // The questions as drawn, for the pupils' page and the Moodle quiz.
+    virtual PupilSheet drawn(int version) = 0;
+};
+
+// "Enregistrer" with more than one version: as SaveWorksheet, each version
+// under the chosen name with "-A", "-B"... before its extension (fiche-A.rtf
+// and fiche-A_Cor.rtf, fiche-B.rtf..., or fiche-A.html, fiche-B.html...), as
+// oxeln-compose --versions names them. Every file of the set is written or
+// none.
+void SaveWorksheetVersions(QWidget *parent, WorksheetVersions &versions, qreal sourceDpi,
+                           const std::string &referenceCode, const QString &initialDir,
+                           const SaveChooser &choose = RunSaveDialog);
+
 } // namespace oxeln

@@ -89,6 +89,7 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     setTabOrder();
     createProjection();
     createShortcuts();
+    createExercises();
     FormCreate();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ClickRecord.h"
 #include "DrillHost.h"
 #include "Worksheet.h"
 
@@ -19,6 +20,7 @@ class QMenu;
 class QPushButton;
 
 namespace oxeln {
+class ExercisePalette;
 class PreviewPanel;
 class ProjectionWindow;
 class RichTextView;
@@ -92,6 +94,11 @@ public:
     // Whether either view was retouched by hand since the drills last wrote it.
     bool viewsEditedByHand() const;
 
+    // "Exercices et réglages" (its button in the top band, F6, or the views'
+    // menus): the other drills, the options of every drill, the versions.
+    void openExercises();
+    oxeln::ExercisePalette *exercises() const { return m_exercises; }
+
 protected:
     void changeEvent(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -136,6 +143,18 @@ private:
     void addProjectionEntry(QMenu *menu);
     void projectionClosing(bool wasActive);
     void closeProjection();
+    void createExercises();
+    void addExercisesEntry(QMenu *menu);
+    void adaptTitle3(oxeln::Writing writing);
+    // Whether either view holds an edit typed since a drill last set it.
+    bool viewsEditedByHand() const;
+    void showHandEdits();
+    // With more than one version: asks whether versions B... may go
+    // without the hand edits, when there are any.
+    bool versionsMayLoseHandEdits();
+    bool withVersions() const;
+    void saveVersions();
+    void printVersions();
 
     // oxeln::DrillHost
     int subjectLineCount() override;
@@ -145,6 +164,8 @@ private:
     int maxValue() override;
     int lineCount() override;
     int interlineCount() override;
+    oxeln::DrillOptions drillOptions() override;
+    void showNotice(const std::string &text) override;
     void setCounterCaption(const std::string &caption) override;
     void hidePreview() override;
     void setSubjectRtf(const oxeln::DocumentRtf &rtf) override;
@@ -186,6 +207,7 @@ public:
     oxeln::SpinEdit *spCorriges = nullptr;
     QPushButton *btnImprime = nullptr;
     QPushButton *btnEnregistre = nullptr;
+    QPushButton *btnExercices = nullptr;
     oxeln::PreviewPanel *ScrollBox1 = nullptr;
     QFrame *Panel3 = nullptr;
     QObject *SaveDialog1 = nullptr;
@@ -200,6 +222,9 @@ private:
     oxeln::ProjectionWindow *m_projection = nullptr;
     // Focus handed back by the projection: not an activation that re-seeds.
     bool m_activationFromProjection = false;
+    oxeln::ExercisePalette *m_exercises = nullptr;
+    // The drills of the worksheet shown, to draw its versions B...
+    oxeln::ClickRecord m_clicks;
 };
 
 // The window's title-focus colour, a pale yellow.

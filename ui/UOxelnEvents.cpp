@@ -51,6 +51,7 @@ QMenu *TForm1::createViewMenu(oxeln::RichTextView *view, const QPoint &viewportP
     menu->setObjectName(view->objectName() + QStringLiteral("Menu"));
     if (view == RxE1)
         addProjectionEntry(menu);
+    addExercisesEntry(menu);
     return menu;
 }
 

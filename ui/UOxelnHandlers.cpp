@@ -184,7 +184,8 @@ void TForm1::ETitre1Exit(QLineEdit *sender)
 
 void TForm1::runDrill(oxeln::Drill drill)
 {
-    m_worksheet.runDrill(drill, *this);
+    // Recorded with what it reads, to draw the worksheet's versions B...
+    m_clicks.runDrill(m_worksheet, drill, *this);
 }
 
 void TForm1::btnPlusClick() { runDrill(oxeln::Drill::Plus); }

@@ -30,6 +30,10 @@ void TForm1::btnChoixImpClick()
 void TForm1::btnImprimeClick()
 {
     reportingErrors(this, [this] {
+        if (withVersions()) {
+            printVersions();
+            return;
+        }
         oxeln::PrintWorksheet(*RxE1->document(), *RxE2->document(), RxE1->logicalDpiX(), spSujets->value(),
                               spCorriges->value(), CBCorrige->isChecked());
     });
@@ -43,6 +47,10 @@ void TForm1::btnApercuClick()
 void TForm1::btnEnregistreClick()
 {
     reportingErrors(this, [this] {
+        if (withVersions()) {
+            saveVersions();
+            return;
+        }
         // The pupils' page and the Moodle quiz are made from the questions as
         // drawn, not from the views.
         const oxeln::PupilSheet drawn{m_worksheet.referenceCode(), m_worksheet.titles(), m_worksheet.questions()};
