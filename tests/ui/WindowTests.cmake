@@ -40,3 +40,14 @@ foreach(scale 1 1.5 2)
     add_test(NAME tst_viewframes_${scale} COMMAND tst_viewframes)
     set_tests_properties(tst_viewframes_${scale} PROPERTIES ENVIRONMENT "${OXELN_TEST_ENV};QT_SCALE_FACTOR=${scale}")
 endforeach()
+
+# "Exercices et réglages" and the versions, printing to the private
+# scheduler's PDF queue.
+add_executable(tst_exercises tst_exercises.cpp)
+target_link_libraries(tst_exercises PRIVATE oxeln_ui oxeln_output_testsupport Qt6::Test)
+add_test(NAME ui.exercises COMMAND tst_exercises)
+set_tests_properties(ui.exercises PROPERTIES
+    ENVIRONMENT "${OXELN_TEST_ENV};CUPS_SERVER=${CMAKE_BINARY_DIR}/tests/output/cups/cups.sock"
+    FIXTURES_REQUIRED OxelnCups
+    RESOURCE_LOCK OxelnCups
+    TIMEOUT 300)
