@@ -3,7 +3,8 @@
 // the views have settled (a teacher pausing between clicks) and ten in a
 // row (each click right after the previous one), with the CPU that each
 // click leaves running behind it; peak memory at the end; and, on request,
-// the total CPU of a whole session of spaced-out clicks.
+// the total CPU of a whole session of spaced-out clicks, or the same
+// settled click with every drill option on against every option off.
 //
 // Memory after the sizes: the peak, where it goes (the resident size at
 // start-up, the worksheet's own markup and question list, the rest being
@@ -11,7 +12,7 @@
 // of the path that reads a whole worksheet again: one view edited, then one
 // more drill.
 //
-//   bench_window [--sizes=1,100,500,1000] [--session=N]
+//   bench_window [--sizes=1,100,500,1000] [--session=N] [--options]
 //
 // Times are CPU milliseconds of the process (the machine is shared, wall
 // time is noisy); every ratio is taken against drill 1 of the same run.
@@ -19,8 +20,10 @@
 // /proc/self/smaps there, OXELN_BENCH_EXIT_AT_END ends the process with the
 // window alive, so that a heap profiler reports what it holds as leaked.
 #include "BenchSupport.h"
+#include "ExercisePalette.h"
 #include "Platform.h"
 #include "RichTextView.h"
+#include "SpinEdit.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
 
@@ -28,6 +31,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -71,20 +75,28 @@ double settle()
 
 struct Window
 {
+    // Every window starts from the designed values, whatever an earlier run saved.
+    QTemporaryDir settingsDir;
     oxeln::Worksheet worksheet;
     TForm1 form{worksheet};
     std::vector<QPushButton *> buttons;
     int drills = 0;
     long startKilobytes = 0; // resident once shown
 
-    Window()
+    // allDrills: the palette's drills after the window's seven.
+    explicit Window(bool allDrills = false)
     {
+        form.setSettingsFile(settingsDir.filePath(QStringLiteral("oxeln.ini")));
         form.show();
         settle();
         startKilobytes = statusKilobytes("VmRSS:");
         worksheet.random().seed(2);
         buttons = {form.btnPlus, form.btnMoins, form.btnMult, form.btnPuiss,
                    form.btnDivise, form.btnSA, form.btnSAS};
+        if (allDrills) {
+            for (const oxeln::Drill drill : oxeln::ExercisePalette::PaletteDrills)
+                buttons.push_back(form.exercises()->findChild<QPushButton *>(oxeln::ExercisePalette::buttonName(drill)));
+        }
     }
 
     // One drill click, both views repainted; CPU milliseconds.
@@ -269,6 +281,50 @@ void runSession(int clicks)
     std::printf("peak_MB %.1f\n", statusKilobytes("VmHWM:") / 1024.0);
 }
 
+// A settled click of the fourteen drills in turn, with every option at its
+// default and with every one on, at Max valeur 999 (so that "sans doublon"
+// finds enough different questions at 1,000 drills).
+void runOptions(const std::vector<int> &sizes)
+{
+    std::vector<double> medians[2];
+    for (const bool on : {false, true}) {
+        Window window(true);
+        window.form.spmaxvaleur->setValue(999);
+        if (on) {
+            oxeln::DrillOptions all;
+            all.writing = oxeln::Writing::Simplified;
+            all.smallest = 5;
+            all.signs = oxeln::SignMix::OneNegative;
+            all.noDuplicates = true;
+            all.exactDivisions = true;
+            all.largestExponent = 5;
+            all.largestBase = 12;
+            all.compactAnswer = true;
+            window.form.exercises()->setOptions(all);
+        }
+        for (const int size : sizes) {
+            window.growTo(size - 1);
+            settle();
+            std::vector<double> clicks;
+            for (int i = 0; i < 14; ++i) { // each drill once
+                clicks.push_back(window.click());
+                settle();
+            }
+            medians[on].push_back(median(clicks));
+            std::fprintf(stderr, "  options %s, drill %d measured\n", on ? "on" : "off", size);
+        }
+        // What the clicks drew, to see the options at work.
+        const std::string subject = window.worksheet.subject().substr(window.worksheet.subject().find("<courier>"));
+        std::printf("options %s: %zu questions, %s, last notice \"%s\"\n", on ? "on" : "off",
+                    window.worksheet.questions().size(),
+                    subject.find("(+") == std::string::npos ? "no \"(+\" written" : "\"(+\" written",
+                    qPrintable(window.form.exercises()->status()));
+    }
+    std::printf("%-8s %14s %14s %8s\n", "drill", "options_off_ms", "options_on_ms", "on/off");
+    for (std::size_t i = 0; i < sizes.size(); ++i)
+        std::printf("%-8d %14.2f %14.2f %8.2f\n", sizes[i], medians[0][i], medians[1][i], medians[1][i] / medians[0][i]);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -279,18 +335,23 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     std::vector<int> sizes = {1, 100, 500, 1000};
     int session = 0;
+    bool options = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg.rfind("--sizes=", 0) == 0)
             sizes = parseSizes(arg.substr(8));
         else if (arg.rfind("--session=", 0) == 0)
             session = std::stoi(arg.substr(10));
+        else if (arg == "--options")
+            options = true;
         else {
-            std::fprintf(stderr, "usage: bench_window [--sizes=1,100,500,1000] [--session=N]\n");
+            std::fprintf(stderr, "usage: bench_window [--sizes=1,100,500,1000] [--session=N] [--options]\n");
             return 2;
         }
     }
-    if (session > 0)
+    if (options)
+        runOptions(sizes);
+    else if (session > 0)
         runSession(session);
     else
         runSizes(sizes);
