@@ -2,6 +2,7 @@
 // test's own: order, bounds, countdown and pause, the correction pass, the
 // choice of questions, the layout for the screen, its settings.
 #include "ChainDrills.h"
+#include "Expression.h"
 #include "FakeHost.h"
 #include "PairedDrills.h"
 #include "ProjectionWindow.h"
@@ -338,6 +339,22 @@ void TestProjection::questionsFillTheScreenAndFollowItsSize()
     m_window->resize(1024, 768);
     QVERIFY(m_window->questionPixelSize() >= 768 / 20);
     QVERIFY(m_window->questionPixelSize() < 54);
+
+    // The widest order of operations, square brackets and all, wraps as a
+    // chain does: on two lines, as large as they allow.
+    oxeln::Expression widest;
+    widest.count = 5;
+    widest.numbers = {-499, -499, -499, -499, -499};
+    widest.ops = {'x', '-', 'x', '+'};
+    widest.groupCount = 2;
+    widest.groups[0] = {2, 3, false};
+    widest.groups[1] = {1, 4, true};
+    oxeln::QuestionList expressions;
+    expressions.push_back(oxeln::ExpressionQuestion(oxeln::Drill::P2, widest, 1, oxeln::Writing::Parentheses));
+    m_window->start(expressions);
+    m_window->resize(1920, 1080);
+    QCOMPARE(m_window->questionLines(), 2);
+    QVERIFY2(m_window->questionPixelSize() >= 54, qPrintable(QString::number(m_window->questionPixelSize())));
 }
 
 void TestProjection::settingsKeptInTheirOwnSection()
