@@ -382,6 +382,9 @@ void ExercisePalette::open()
     }
     move(at);
     show();
+    // Once its frame is known, so that it is the frame that stands at the place.
+    if (pos() != at)
+        move(at);
     raise();
     activateWindow();
 }
