@@ -402,6 +402,11 @@ void ExercisePalette::keyPressEvent(QKeyEvent *event)
         close();
         return;
     }
+    // F6 went from the main window to here; here it goes back.
+    if (event->key() == Qt::Key_F6 && parentWidget()) {
+        parentWidget()->activateWindow();
+        return;
+    }
     QWidget::keyPressEvent(event);
 }
 

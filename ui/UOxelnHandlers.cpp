@@ -278,6 +278,8 @@ void TForm1::btnRAZClick()
     RxE1->ClearContent();
     RxE2->ClearContent();
     m_worksheet.resetCounter(*this);
+    // The views no longer show those clicks' worksheet: no versions of it.
+    m_clicks.clear();
 }
 
 void TForm1::pinCaret(oxeln::RichTextView *view)
