@@ -146,8 +146,6 @@ private:
     void createExercises();
     void addExercisesEntry(QMenu *menu);
     void adaptTitle3(oxeln::Writing writing);
-    // Whether either view holds an edit typed since a drill last set it.
-    bool viewsEditedByHand() const;
     void showHandEdits();
     // With more than one version: asks whether versions B... may go
     // without the hand edits, when there are any.

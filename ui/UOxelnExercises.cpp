@@ -125,13 +125,6 @@ void TForm1::adaptTitle3(oxeln::Writing writing)
                                           "si elle en parle."));
 }
 
-bool TForm1::viewsEditedByHand() const
-{
-    // A drill reads its documents with undo off, and "RAZ" installs new
-    // ones: whatever the views can undo was typed, pasted or dropped.
-    return RxE1->document()->isUndoAvailable() || RxE2->document()->isUndoAvailable();
-}
-
 void TForm1::showHandEdits()
 {
     m_exercises->setHandEdited(viewsEditedByHand());

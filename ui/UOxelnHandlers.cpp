@@ -186,6 +186,8 @@ void TForm1::runDrill(oxeln::Drill drill)
 {
     // Recorded with what it reads, to draw the worksheet's versions B...
     m_clicks.runDrill(m_worksheet, drill, *this);
+    // The views hold what the drills wrote again.
+    showHandEdits();
 }
 
 void TForm1::btnPlusClick() { runDrill(oxeln::Drill::Plus); }
