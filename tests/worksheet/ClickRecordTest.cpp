@@ -1,6 +1,4 @@
 #include "ClickRecord.h"
-#include "Composition.h"
-#include "DefaultTitles.h"
 #include "FakeHost.h"
 
 #include <gtest/gtest.h>
@@ -9,62 +7,6 @@
 
 using namespace oxeln;
 using oxeln::test::FakeHost;
-
-namespace {
-
-std::array<std::string, 3> defaultTitles()
-{
-    return {std::string(DefaultTitle1), std::string(DefaultTitle2), std::string(DefaultTitle3)};
-}
-
-} // namespace
-
-// Clicks of one worksheet with the same settings throughout: its versions
-// are the composer's versions of the same clicks, and replaying from the
-// record's seed gives the worksheet itself.
-TEST(ClickRecord, VersionsAreTheComposersVersions)
-{
-    for (std::uint32_t seed : {0u, 7u, 123456u}) {
-        Worksheet worksheet;
-        worksheet.random().seed(seed);
-        FakeHost host;
-        const auto titles = defaultTitles();
-        std::copy(titles.begin(), titles.end(), host.titles);
-        host.lines = 4;
-        host.options.writing = Writing::Negatives;
-        host.options.noDuplicates = true;
-        ClickRecord record;
-        for (Drill drill : {Drill::Plus, Drill::P2, Drill::MissingDivide, Drill::S2})
-            record.runDrill(worksheet, drill, host);
-
-        compose::ComposeOptions options;
-        options.seed = seed;
-        options.lineCount = 4;
-        options.drillOptions = host.options;
-        options.versions = 4;
-        options.steps = {{Drill::Plus}, {Drill::P2}, {Drill::MissingDivide}, {Drill::S2}};
-        const auto composed = compose::composeVersions(options);
-
-        EXPECT_EQ(record.seed(), seed);
-        const auto again = record.replay(record.seed());
-        EXPECT_EQ(again.subject, worksheet.subject());
-        EXPECT_EQ(again.answer, worksheet.answer());
-        std::vector<compose::ComposedWorksheet> versions;
-        record.versions(4, worksheet.referenceCode(), [&](int version, compose::ComposedWorksheet &&sheet) {
-            EXPECT_EQ(version, static_cast<int>(versions.size()) + 1);
-            versions.push_back(std::move(sheet));
-            return true;
-        });
-        ASSERT_EQ(versions.size(), 3u);
-        for (std::size_t v = 0; v < versions.size(); ++v) {
-            EXPECT_EQ(versions[v].referenceCode, composed[v + 1].referenceCode);
-            EXPECT_EQ(versions[v].subject, composed[v + 1].subject);
-            EXPECT_EQ(versions[v].answer, composed[v + 1].answer);
-            EXPECT_EQ(versions[v].questions, composed[v + 1].questions);
-        }
-        EXPECT_NE(versions[0].subject, worksheet.subject());
-    }
-}
 
 // A teacher's session: settings and options changed between clicks, clicks
 // queued while a drill runs (nested in its subject view change), a view
