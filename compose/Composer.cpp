@@ -47,6 +47,20 @@ enum class DrillOptionParse { NotOne, Done, Failed };
 
 // The options that every drill reads: flags, and options with a value.
 // They are parsed apart from the rest so that each reads in one place.
+// The value of a valued option: its inline "=value", else the next
+// argument (even one starting with "-"); nothing, with the message, when
+// the arguments end there.
+std::optional<std::string> optionValue(const std::string &name, const std::optional<std::string> &inlineValue,
+                                       const std::vector<std::string> &args, std::size_t &i, std::string &error)
+{
+    if (inlineValue)
+        return inlineValue;
+    if (i + 1 < args.size())
+        return args[++i];
+    error = "l'option " + name + " attend une valeur";
+    return std::nullopt;
+}
+
 DrillOptionParse parseDrillOption(const std::string &name, const std::optional<std::string> &inlineValue,
                                   const std::vector<std::string> &args, std::size_t &i, DrillOptions &o,
                                   std::string &error)
@@ -69,15 +83,10 @@ DrillOptionParse parseDrillOption(const std::string &name, const std::optional<s
     static const char *const valued[] = {"--ecriture", "--min", "--signes", "--exposant-max", "--base-max"};
     if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
         return DrillOptionParse::NotOne;
-    std::string value;
-    if (inlineValue) {
-        value = *inlineValue;
-    } else if (i + 1 < args.size()) {
-        value = args[++i];
-    } else {
-        error = "l'option " + name + " attend une valeur";
+    const std::optional<std::string> given = optionValue(name, inlineValue, args, i, error);
+    if (!given)
         return DrillOptionParse::Failed;
-    }
+    const std::string &value = *given;
     const auto take = [&](const auto &parsed, auto &member) {
         if (!parsed.value) {
             error = messageFor(name, value, parsed.error);
@@ -329,14 +338,11 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
                                              "--title2", "--title3", "--format", "--out",       "--versions"};
         if (std::find(std::begin(valued), std::end(valued), name) == std::end(valued))
             return failure("option inconnue \xC2\xAB " + name + " \xC2\xBB");
-        std::string value;
-        if (inlineValue) {
-            value = *inlineValue;
-        } else if (i + 1 < args.size()) {
-            value = args[++i];
-        } else {
-            return failure("l'option " + name + " attend une valeur");
-        }
+        std::string missing;
+        const std::optional<std::string> given = optionValue(name, inlineValue, args, i, missing);
+        if (!given)
+            return failure(missing);
+        const std::string &value = *given;
 
         if (name == "--seed") {
             o.seed = parseSeed(value);
