@@ -5,10 +5,9 @@
 
 #include <chrono>
 #include <set>
+#include <utility>
 
 namespace oxeln::compose {
-
-namespace {
 
 // The window's controls, read by the drills; the titles are fixed for the run.
 class StandInHost : public DrillHost
@@ -46,6 +45,8 @@ public:
     void hidePreview() override {}
     void setSubjectRtf(const DocumentRtf &rtf) override { m_subjectView.setRtf(rtf); }
     void setAnswerRtf(const DocumentRtf &rtf) override { m_answerView.setRtf(rtf); }
+    const StandInView &subjectView() const { return m_subjectView; }
+    const StandInView &answerView() const { return m_answerView; }
 
 private:
     const ComposeOptions &m_options;
@@ -55,30 +56,57 @@ private:
     std::string m_notice;
 };
 
-} // namespace
-
 ComposeOptions::ComposeOptions()
     : titles{std::string(DefaultTitle1), std::string(DefaultTitle2), std::string(DefaultTitle3)}
 {
 }
 
+ComposeSession::ComposeSession(ComposeOptions options)
+    : m_options(std::move(options)), m_host(std::make_unique<StandInHost>(m_options))
+{
+    m_worksheet.random().seed(m_options.seed ? *m_options.seed : clockSeed());
+    for (const ComposeStep &step : m_options.steps)
+        click(step);
+}
+
+ComposeSession::~ComposeSession() = default;
+
+void ComposeSession::click(const ComposeStep &step)
+{
+    if (step.settings)
+        m_host->useSettings(*step.settings);
+    if (step.drill) {
+        m_worksheet.runDrill(*step.drill, *m_host);
+    } else {
+        m_host->clearViews();
+        m_worksheet.resetCounter(*m_host);
+    }
+}
+
+const std::string &ComposeSession::notice() const
+{
+    return m_host->notice();
+}
+
+std::uint64_t ComposeSession::subjectStream() const
+{
+    return m_host->subjectView().stream();
+}
+
+std::uint64_t ComposeSession::answerStream() const
+{
+    return m_host->answerView().stream();
+}
+
+ComposedWorksheet ComposeSession::result() const
+{
+    return {m_worksheet.referenceCode(), m_worksheet.subject(), m_worksheet.answer(), notice(), m_worksheet.titles(),
+            m_worksheet.counter(), m_worksheet.questions()};
+}
+
 ComposedWorksheet composeWorksheet(const ComposeOptions &options)
 {
-    Worksheet worksheet;
-    worksheet.random().seed(options.seed ? *options.seed : clockSeed());
-    StandInHost host(options);
-    for (const ComposeStep &step : options.steps) {
-        if (step.settings)
-            host.useSettings(*step.settings);
-        if (step.drill) {
-            worksheet.runDrill(*step.drill, host);
-        } else {
-            host.clearViews();
-            worksheet.resetCounter(host);
-        }
-    }
-    return {worksheet.referenceCode(), worksheet.subject(), worksheet.answer(), host.notice(), worksheet.titles(),
-            worksheet.counter(), worksheet.questions()};
+    return ComposeSession(options).result();
 }
 
 std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt)

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -70,6 +71,40 @@ struct ComposedWorksheet
 
 // Runs the clicks on one worksheet with two stand-in views.
 ComposedWorksheet composeWorksheet(const ComposeOptions &options);
+
+class StandInHost;
+
+// The same run kept open: the clicks of the options, then each further
+// click as it comes, so that a front end showing the sheet as it grows pays
+// for the new click only. After the same clicks it holds what
+// composeWorksheet gives (which is made by one).
+class ComposeSession
+{
+public:
+    explicit ComposeSession(ComposeOptions options);
+    ~ComposeSession();
+    ComposeSession(const ComposeSession &) = delete;
+    ComposeSession &operator=(const ComposeSession &) = delete;
+
+    // Runs one more click; the step is not added to options().steps.
+    void click(const ComposeStep &step);
+
+    const ComposeOptions &options() const { return m_options; }
+    const Worksheet &worksheet() const { return m_worksheet; }
+    const std::string &notice() const;
+    // The document each stand-in view holds, named by the stream of its RTF
+    // (DocumentRtf::stream): a new number when the document was started
+    // again, 0 while the view is empty (before the first drill, after RAZ).
+    std::uint64_t subjectStream() const;
+    std::uint64_t answerStream() const;
+
+    ComposedWorksheet result() const;
+
+private:
+    ComposeOptions m_options;
+    Worksheet m_worksheet;
+    std::unique_ptr<StandInHost> m_host;
+};
 
 // The seed of each version: version 0 (A) takes the seed itself, so that
 // one version is the worksheet of a run without --versions; the others a

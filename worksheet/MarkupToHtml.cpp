@@ -30,23 +30,8 @@ constexpr std::string_view ColourValues[] = {
     "#c0c0c0", "#ff0000", "#00ff00", "#ffff00", "#0000ff", "#ff00ff", "#00ffff", "#ffffff",
 };
 
-enum class Shift : std::uint8_t { None, Super, Sub };
-
-// The character formatting in force, as the RTF's control words leave it.
-struct Format
-{
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strike = false;
-    Shift shift = Shift::None;
-    int font = 0;        // "\f0" follows the header's "\pard"
-    int halfPoints = 24; // RTF's size when no "\fs" was given
-    int colour = 0;      // 0: automatic
-    int highlight = 0;   // 0: none
-
-    bool operator==(const Format &) const = default;
-};
+using Format = MarkupFormat;
+using Shift = MarkupFormat::Shift;
 
 // The colour's index, 1 to 16, or 0 when the name is none of the table's.
 int colourIndex(std::string_view name)
@@ -213,6 +198,9 @@ public:
         return std::move(m_out);
     }
 
+    // Paragraphs written so far.
+    std::size_t paragraphs() const { return m_paragraphs; }
+
 private:
     // A worksheet alternates between a few formats (the text, its
     // highlighted answers): their styles are made once.
@@ -240,6 +228,7 @@ private:
         m_out += m_hasText && m_fixedPitch ? "<p class=\"fixed\">" : "<p>";
         m_out += m_paragraph;
         m_out += "</p>";
+        ++m_paragraphs;
         m_paragraph.clear();
         m_hasText = false;
         m_fixedPitch = true;
@@ -247,6 +236,7 @@ private:
 
     std::vector<std::pair<Format, std::string>> m_styles;
     std::string m_out;
+    std::size_t m_paragraphs = 0;
     std::string m_paragraph; // the open paragraph's runs
     Format m_spanFormat;
     bool m_inSpan = false;
@@ -254,12 +244,20 @@ private:
     bool m_fixedPitch = true; // every run so far in Courier New
 };
 
-} // namespace
+// Where a later conversion of more markup may begin: just past the last
+// "<br>" read whole, where a paragraph starts afresh.
+struct Resume
+{
+    std::size_t markup = 0;
+    std::size_t paragraphs = 0;
+    Format format;
+};
 
-std::string MarkupToHtml(std::string_view markup)
+// The HTML of markup read from a paragraph's start, in format; resume is
+// moved past each paragraph closed.
+std::string convertFrom(std::string_view markup, Format format, Resume &resume)
 {
     HtmlWriter out;
-    Format format;
     std::string run; // plain bytes in the current format
     std::size_t i = 0;
     while (i < markup.size()) {
@@ -273,7 +271,8 @@ std::string MarkupToHtml(std::string_view markup)
         out.text(format, run);
         run.clear();
         std::size_t end = markup.find('>', i + 1);
-        if (end == std::string_view::npos)
+        const bool closed = end != std::string_view::npos;
+        if (!closed)
             end = markup.size();
         std::string tag(markup.substr(i + 1, end - i - 1));
         for (char &t : tag) {
@@ -284,12 +283,44 @@ std::string MarkupToHtml(std::string_view markup)
             run += '\t';
         else if (tag == "lt") // the one way the markup writes a "<"
             run += '<';
-        else if (applyTag(format, tag))
+        else if (applyTag(format, tag)) {
             out.endParagraph(format);
+            // A tag left open at the end may read otherwise once it is closed.
+            if (closed)
+                resume = {end + 1, out.paragraphs(), format};
+        }
         i = end + 1;
     }
     out.text(format, run);
     return out.finish();
+}
+
+} // namespace
+
+std::string MarkupToHtml(std::string_view markup)
+{
+    Resume resume;
+    return convertFrom(markup, Format{}, resume);
+}
+
+HtmlChange GrowingHtml::convert(std::string_view markup)
+{
+    if (markup.size() < m_markupDone)
+        restart();
+    Resume resume;
+    HtmlChange change{m_paragraphsDone, convertFrom(markup.substr(m_markupDone), m_format, resume)};
+    m_markupDone += resume.markup;
+    m_paragraphsDone += resume.paragraphs;
+    if (resume.markup > 0)
+        m_format = resume.format;
+    return change;
+}
+
+void GrowingHtml::restart()
+{
+    m_markupDone = 0;
+    m_paragraphsDone = 0;
+    m_format = {};
 }
 
 } // namespace oxeln

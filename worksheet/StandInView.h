@@ -24,6 +24,9 @@ class StandInView
 public:
     // 0, 1, or 2 for two lines or more.
     int lineCount() const { return m_lineCount; }
+    // The stream of the RTF it holds (DocumentRtf::stream); 0 when it holds
+    // none of the program's, at start and once cleared.
+    std::uint64_t stream() const { return m_stream; }
 
     // A longer text of the document already counted at two lines or more
     // needs no counting; otherwise the count reads the RTF from its start.

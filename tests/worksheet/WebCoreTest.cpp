@@ -1,13 +1,17 @@
 // What the browser edition relies on in the core: the markup shown as HTML,
-// settings changed between two clicks, and the projection's own picks.
+// also as it grows, settings changed between two clicks, the views' documents
+// told apart, and the projection's own picks.
 #include "Composition.h"
 #include "MarkupToHtml.h"
 #include "ProjectionRound.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <set>
+#include <string_view>
+#include <vector>
 
 using namespace oxeln;
 using namespace oxeln::compose;
@@ -47,6 +51,85 @@ TEST(MarkupToHtml, ReadsTagsAsTheRtfConversionDoes)
               "<span style=\"font-family:Arial, 'Liberation Sans', sans-serif;font-size:4.5pt;color:#ff0000\">"
               "\ty</span></p>");
     EXPECT_EQ(MarkupToHtml(""), "");
+}
+
+// A view that applies each change as the page does: it keeps the first
+// paragraphs it is told to keep and appends the rest.
+class ViewOfChanges
+{
+public:
+    void apply(const HtmlChange &change)
+    {
+        ASSERT_LE(change.keep, m_paragraphs.size());
+        m_paragraphs.resize(change.keep);
+        for (std::size_t at = 0; at < change.html.size();) {
+            const std::size_t end = change.html.find("</p>", at) + 4;
+            m_paragraphs.push_back(change.html.substr(at, end - at));
+            at = end;
+        }
+    }
+    std::string html() const
+    {
+        std::string all;
+        for (const std::string &p : m_paragraphs)
+            all += p;
+        return all;
+    }
+
+private:
+    std::vector<std::string> m_paragraphs;
+};
+
+TEST(GrowingHtml, ChangesBuildTheWholeConversionWhereverTheMarkupIsCut)
+{
+    // A worksheet of every kind of line, then an open paragraph with text
+    // and a tag left open at the end; cut anywhere, tags and text included.
+    ComposeOptions options;
+    options.seed = 11;
+    options.lineCount = 2;
+    for (const Drill drill : {Drill::Plus, Drill::Power, Drill::S2, Drill::MissingDivide, Drill::Compare, Drill::P2})
+        options.steps.push_back({drill});
+    const std::string markup = composeWorksheet(options).answer + "<b>fin <i>ouverte<cf=jaune>x<br";
+    std::mt19937 cuts(5);
+    for (int round = 0; round < 40; ++round) {
+        GrowingHtml growing;
+        ViewOfChanges view;
+        std::size_t end = 0;
+        while (end < markup.size()) {
+            end = std::min(markup.size(), end + 1 + cuts() % 300);
+            view.apply(growing.convert(std::string_view(markup).substr(0, end)));
+            ASSERT_EQ(view.html(), MarkupToHtml(markup.substr(0, end))) << "cut at " << end;
+        }
+    }
+    // A shorter markup is another document, converted whole.
+    GrowingHtml growing;
+    growing.convert(markup);
+    const HtmlChange again = growing.convert("<courier>a<br>");
+    EXPECT_EQ(again.keep, 0u);
+    EXPECT_EQ(again.html, MarkupToHtml("<courier>a<br>"));
+}
+
+TEST(ComposeSession, ViewsTellTheirDocumentApart)
+{
+    ComposeOptions options;
+    options.seed = 3;
+    options.lineCount = 2;
+    ComposeSession session(options);
+    EXPECT_EQ(session.subjectStream(), 0u); // nothing shown before a drill
+    session.click({Drill::Plus});
+    const std::uint64_t first = session.subjectStream();
+    EXPECT_NE(first, 0u);
+    EXPECT_NE(session.answerStream(), 0u);
+    session.click({Drill::S1});
+    EXPECT_EQ(session.subjectStream(), first); // the same document, grown
+    session.click({}); // RAZ empties the views...
+    EXPECT_EQ(session.subjectStream(), 0u);
+    EXPECT_EQ(session.answerStream(), 0u);
+    session.click({Drill::Minus}); // ...and the next drill starts a new sheet
+    EXPECT_NE(session.subjectStream(), 0u);
+    EXPECT_NE(session.subjectStream(), first);
+    options.steps = {{Drill::Plus}, {Drill::S1}, {}, {Drill::Minus}};
+    EXPECT_EQ(session.result().subject, composeWorksheet(options).subject);
 }
 
 TEST(ComposeWorksheet, SettingsChangedBetweenClicksHoldFromThatClickOn)
