@@ -1,9 +1,11 @@
 // The window-free core as the page sees it: a worksheet composed from a
-// seed, settings and clicks by the composer's own composeWorksheet, its
-// documents as HTML to show and as RTF bytes to download, its questions and
-// the projection's course. Texts cross as UTF-8; the RTF stays the
-// Windows-1252 bytes the composer writes.
+// seed, settings and clicks by the composer's own session, each further
+// click run on the same session; its documents as HTML to show (only what a
+// click changed) and as RTF bytes to download, its questions and the
+// projection's course and correction pages. Texts cross as UTF-8; the RTF
+// stays the Windows-1252 bytes the composer writes.
 #include "Composition.h"
+#include "CorrectionGrid.h"
 #include "Cp1252.h"
 #include "DefaultTitles.h"
 #include "DrillOptions.h"
@@ -17,6 +19,7 @@
 #include <emscripten/val.h>
 
 #include <algorithm>
+#include <memory>
 #include <random>
 
 using emscripten::val;
@@ -38,6 +41,11 @@ val bytesOf(const std::string &bytes)
     return val::global("Uint8Array").new_(view);
 }
 
+std::string toUtf8(const std::string &cp1252)
+{
+    return Cp1252ToUtf8(cp1252);
+}
+
 const char *kindName(QuestionPart::Kind kind)
 {
     switch (kind) {
@@ -47,6 +55,38 @@ const char *kindName(QuestionPart::Kind kind)
     case QuestionPart::Kind::Bracket: return "bracket";
     default: return "term";
     }
+}
+
+const char *styleName(CorrectionRun::Style style)
+{
+    switch (style) {
+    case CorrectionRun::Style::Number: return "number";
+    case CorrectionRun::Style::Raised: return "raised";
+    case CorrectionRun::Style::Answer: return "answer";
+    default: return "text";
+    }
+}
+
+// The change a view needs, as { stream, keep, html } (see HtmlChange): the
+// whole document when the page shows another stream than the view's (shown
+// is the stream it last took, 0 for none); stream 0 and nothing when the
+// view is empty.
+val viewChange(GrowingHtml &growing, std::uint64_t &followed, std::uint64_t stream, const std::string &markup,
+               double shown)
+{
+    val result = val::object();
+    HtmlChange change;
+    if (stream != 0) {
+        if (stream != followed || shown != static_cast<double>(stream)) {
+            growing.restart();
+            followed = stream;
+        }
+        change = growing.convert(markup);
+    }
+    result.set("stream", val(static_cast<double>(stream)));
+    result.set("keep", val(static_cast<double>(change.keep)));
+    result.set("html", val(change.html));
+    return result;
 }
 
 } // namespace
@@ -106,71 +146,105 @@ public:
     }
     void clearSteps() { m_options.steps.clear(); }
     // A click on a drill button ("+", "S2"...) or "RAZ", with the spin boxes
-    // as they were; false for any other name.
+    // as they were, kept for the next compose(); false for any other name.
     bool addStep(const std::string &name, int maxValue, int lineCount, int interlineCount)
     {
-        const std::optional<Drill> drill = DrillFromName(name);
-        if (!drill && name != "RAZ")
+        const std::optional<compose::ComposeStep> step = stepOf(name, maxValue, lineCount, interlineCount);
+        if (step)
+            m_options.steps.push_back(*step);
+        return step.has_value();
+    }
+    // The same click run at once on the sheet composed, which its options
+    // otherwise leave as it is: a click costs the same at any drill.
+    bool click(const std::string &name, int maxValue, int lineCount, int interlineCount)
+    {
+        const std::optional<compose::ComposeStep> step = stepOf(name, maxValue, lineCount, interlineCount);
+        if (!step)
             return false;
-        m_options.steps.push_back({drill, clamped(maxValue, lineCount, interlineCount)});
+        m_options.steps.push_back(*step);
+        if (m_session)
+            m_session->click(*step);
+        else
+            compose();
         return true;
     }
 
-    void compose() { m_sheet = compose::composeWorksheet(m_options); }
+    // The whole sheet again, from the seed, options and clicks.
+    void compose() { m_session = std::make_unique<compose::ComposeSession>(m_options); }
 
-    std::string reference() const { return Cp1252ToUtf8(m_sheet.referenceCode); }
-    int counter() const { return m_sheet.counter; }
-    val subjectRtf() const { return bytesOf(MarkupToRtf(m_sheet.subject)); }
-    val answerRtf() const { return bytesOf(MarkupToRtf(m_sheet.answer)); }
-    std::string subjectHtml() const { return MarkupToHtml(m_sheet.subject); }
-    std::string answerHtml() const { return MarkupToHtml(m_sheet.answer); }
-    // The pupils' page and the Moodle quiz, as oxeln-compose writes them.
-    std::string studentPage() const { return StudentPageHtml({m_sheet.referenceCode, m_sheet.titles, m_sheet.questions}); }
-    std::string giftQuiz() const { return GiftQuiz({m_sheet.referenceCode, m_sheet.titles, m_sheet.questions}); }
-    // What a drill had to say ("sans doublon" short of questions), or "".
-    std::string notice() const { return Cp1252ToUtf8(m_sheet.notice); }
-
-    int questionCount() const { return static_cast<int>(m_sheet.questions.size()); }
-    // { chain, parts: [{ kind, text }], answer } with the documents' own texts.
-    val question(int index) const
+    std::string reference() const { return toUtf8(sheet().referenceCode()); }
+    int counter() const { return sheet().counter(); }
+    val subjectRtf() const { return bytesOf(MarkupToRtf(sheet().subject())); }
+    val answerRtf() const { return bytesOf(MarkupToRtf(sheet().answer())); }
+    std::string subjectHtml() const { return MarkupToHtml(sheet().subject()); }
+    std::string answerHtml() const { return MarkupToHtml(sheet().answer()); }
+    // What each view must change to show its document (see viewChange).
+    val subjectChange(double shown)
     {
-        const Question question = m_sheet.questions.at(static_cast<std::size_t>(index));
-        val parts = val::array();
-        for (const QuestionPart &part : question.parts()) {
-            val piece = val::object();
-            piece.set("kind", val(kindName(part.kind)));
-            piece.set("text", val(Cp1252ToUtf8(part.text)));
-            parts.call<void>("push", piece);
-        }
-        val result = val::object();
-        result.set("chain", val(question.isChain()));
-        result.set("parts", parts);
-        result.set("answer", val(Cp1252ToUtf8(question.answer())));
-        return result;
+        return viewChange(m_subjectHtml, m_subjectFollowed, session().subjectStream(), sheet().subject(), shown);
     }
+    val answerChange(double shown)
+    {
+        return viewChange(m_answerHtml, m_answerFollowed, session().answerStream(), sheet().answer(), shown);
+    }
+    // The pupils' page and the Moodle quiz, as oxeln-compose writes them.
+    std::string studentPage() const { return StudentPageHtml({sheet().referenceCode(), sheet().titles(), questions()}); }
+    std::string giftQuiz() const { return GiftQuiz({sheet().referenceCode(), sheet().titles(), questions()}); }
+    // What a drill had to say ("sans doublon" short of questions), or "".
+    std::string notice() const { return toUtf8(session().notice()); }
+
+    int questionCount() const { return static_cast<int>(questions().size()); }
+    const QuestionList &questions() const { return sheet().questions(); }
 
 private:
+    static std::optional<compose::ComposeStep> stepOf(const std::string &name, int maxValue, int lineCount,
+                                                      int interlineCount)
+    {
+        const std::optional<Drill> drill = DrillFromName(name);
+        if (!drill && name != "RAZ")
+            return std::nullopt;
+        return compose::ComposeStep{drill, clamped(maxValue, lineCount, interlineCount)};
+    }
+    const compose::ComposeSession &session() const
+    {
+        if (!m_session)
+            m_session = std::make_unique<compose::ComposeSession>(m_options);
+        return *m_session;
+    }
+    const Worksheet &sheet() const { return session().worksheet(); }
+
     compose::ComposeOptions m_options;
-    compose::ComposedWorksheet m_sheet;
+    mutable std::unique_ptr<compose::ComposeSession> m_session;
+    GrowingHtml m_subjectHtml;
+    GrowingHtml m_answerHtml;
+    std::uint64_t m_subjectFollowed = 0; // the stream each one converts
+    std::uint64_t m_answerFollowed = 0;
 };
 
-// A projected round: the course and its own draws for the "Q" choice.
-// Times are the page's milliseconds.
+// A projected round over its own copy of the sheet's questions: the course,
+// its own draws for the "Q" choice, and the correction pages as the
+// program's projection window plans them, from the widths the page gives
+// the characters. Times are the page's milliseconds.
 class Round
 {
 public:
     explicit Round(std::uint32_t seed) : m_draws(seed) {}
 
-    void start(int available, int choice, double now)
+    void start(const Sheet &sheet, int choice, double now)
+    {
+        m_questions = sheet.questions();
+        restart(choice, now);
+    }
+    // The same questions, chosen again.
+    void restart(int choice, double now)
     {
         const QuestionChoice c = choice == 10 ? QuestionChoice::Ten : choice == 20 ? QuestionChoice::Twenty
                                                                                       : QuestionChoice::All;
-        m_round.start(ChooseQuestions(static_cast<std::size_t>(std::max(0, available)), c, m_draws), t(now));
+        m_round.start(ChooseQuestions(m_questions.size(), c, m_draws), t(now));
+        m_pages.clear();
     }
     int count() const { return m_round.count(); }
     int position() const { return m_round.position(); }
-    int questionIndex() const { return static_cast<int>(m_round.questionIndex()); }
-    int orderAt(int place) const { return static_cast<int>(m_round.order().at(static_cast<std::size_t>(place))); }
     bool correction() const { return m_round.phase() == ProjectionRound::Phase::Correction; }
     int seconds() const { return m_round.seconds(); }
     void setSeconds(int seconds, double now) { m_round.setSeconds(seconds, t(now)); }
@@ -182,16 +256,119 @@ public:
     void previous(double now) { m_round.previous(t(now)); }
     void first(double now) { m_round.first(t(now)); }
     bool tick(double now) { return m_round.tick(t(now)); }
-    void setCorrectionPages(int pages) { m_round.setCorrectionPages(pages); }
     int correctionPages() const { return m_round.correctionPages(); }
     int correctionPage() const { return m_round.correctionPage(); }
+
+    // The question on screen: { long, parts: [{ kind, text }] } with the
+    // documents' own texts; long for a chain and for the order of
+    // operations, which is as long as one.
+    val question() const
+    {
+        const Question question = m_questions.at(m_round.questionIndex());
+        val parts = val::array();
+        for (const QuestionPart &part : question.parts()) {
+            val piece = val::object();
+            piece.set("kind", val(kindName(part.kind)));
+            piece.set("text", val(toUtf8(part.text)));
+            parts.call<void>("push", piece);
+        }
+        val result = val::object();
+        result.set("long", val(question.isChain() || question.drill == Drill::P1 || question.drill == Drill::P2));
+        result.set("parts", parts);
+        return result;
+    }
+
+    // Plans the correction pages for an area: measures is { normal, raised,
+    // lineHeight } (the widths of the 256 characters of documentCharacters()
+    // in the correction's type and in its exponents'), geometry { width,
+    // height, columnGap, rowGap }. Returns the number of pages.
+    int planCorrection(const val &measures, const val &geometry)
+    {
+        const val normal = measures["normal"];
+        const val raised = measures["raised"];
+        for (std::size_t byte = 0; byte < 256; ++byte) {
+            m_measures.normal[byte] = normal[byte].as<double>();
+            m_measures.raised[byte] = raised[byte].as<double>();
+        }
+        m_measures.lineHeight = measures["lineHeight"].as<double>();
+        m_geometry.width = geometry["width"].as<double>();
+        m_geometry.height = geometry["height"].as<double>();
+        m_geometry.columnGap = geometry["columnGap"].as<double>();
+        m_geometry.rowGap = geometry["rowGap"].as<double>();
+        m_geometry.maxColumns = 4;
+        m_numberWidth = NumberWidth(m_round.order().size(), m_measures);
+        m_pages = PlanCorrectionPages(m_questions, m_round.order(), m_measures, m_geometry);
+        m_round.setCorrectionPages(static_cast<int>(m_pages.size()));
+        return static_cast<int>(m_pages.size());
+    }
+    // A planned page: { first, count, columns, lines, cellWidth, cellHeight }.
+    val correctionPlan(int index) const
+    {
+        const CorrectionPage &page = m_pages.at(static_cast<std::size_t>(index));
+        val result = val::object();
+        result.set("first", val(static_cast<double>(page.first)));
+        result.set("count", val(static_cast<double>(page.count)));
+        result.set("columns", val(page.columns));
+        result.set("lines", val(page.lines));
+        result.set("cellWidth", val(m_geometry.columnWidth(page.columns)));
+        result.set("cellHeight", val(page.lines * m_measures.lineHeight));
+        return result;
+    }
+    // The items of a page, laid out: [{ number, x, y, runs: [{ style, text,
+    // line, x, width }] }], x and y from the area's top left, a run's x from
+    // its item's; a line's leading blank is already left out of its text.
+    val correctionItems(int index) const
+    {
+        const CorrectionPage &page = m_pages.at(static_cast<std::size_t>(index));
+        const double width = m_geometry.columnWidth(page.columns);
+        val items = val::array();
+        for (std::size_t k = 0; k < page.count; ++k) {
+            const std::size_t place = page.first + k;
+            const std::vector<CorrectionRun> runs =
+                CorrectionRuns(m_questions.at(m_round.order().at(place)), static_cast<int>(place) + 1);
+            val laidOut = val::array();
+            for (const PlacedRun &placed : LayOutCorrectionItem(runs, m_measures, width, m_numberWidth)) {
+                const CorrectionRun &run = runs.at(placed.run);
+                val piece = val::object();
+                piece.set("style", val(styleName(run.style)));
+                piece.set("text", val(toUtf8(placed.dropsBlank ? run.text.substr(1) : run.text)));
+                piece.set("line", val(placed.line));
+                piece.set("x", val(placed.x));
+                piece.set("width", val(placed.width));
+                laidOut.call<void>("push", piece);
+            }
+            const CellOrigin cell = CorrectionCell(page, k, m_geometry, m_measures.lineHeight);
+            val item = val::object();
+            item.set("number", val(static_cast<double>(place) + 1));
+            item.set("x", val(cell.x));
+            item.set("y", val(cell.y));
+            item.set("runs", laidOut);
+            items.call<void>("push", item);
+        }
+        return items;
+    }
 
 private:
     static std::int64_t t(double now) { return static_cast<std::int64_t>(now); }
 
+    QuestionList m_questions;
     ProjectionRound m_round;
     std::mt19937 m_draws;
+    TextMeasures m_measures;
+    CorrectionGeometry m_geometry;
+    double m_numberWidth = 0;
+    std::vector<CorrectionPage> m_pages;
 };
+
+// The characters the documents' 256 bytes stand for, for the page to
+// measure them as it draws them.
+val documentCharacters()
+{
+    val characters = val::array();
+    for (int byte = 0; byte < 256; ++byte)
+        characters.call<void>("push", val(toUtf8(std::string(1, static_cast<char>(byte)))));
+    return characters;
+}
 
 } // namespace oxeln::web
 
@@ -200,6 +377,7 @@ EMSCRIPTEN_BINDINGS(oxeln)
     using namespace oxeln::web;
     emscripten::function("encodable", &encodable);
     emscripten::function("defaultTitle", &defaultTitle);
+    emscripten::function("documentCharacters", &documentCharacters);
     emscripten::class_<Sheet>("Sheet")
         .constructor<>()
         .function("setSeed", &Sheet::setSeed)
@@ -209,6 +387,7 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("setDrillOptions", &Sheet::setDrillOptions)
         .function("clearSteps", &Sheet::clearSteps)
         .function("addStep", &Sheet::addStep)
+        .function("click", &Sheet::click)
         .function("compose", &Sheet::compose)
         .function("reference", &Sheet::reference)
         .function("counter", &Sheet::counter)
@@ -216,18 +395,19 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("answerRtf", &Sheet::answerRtf)
         .function("subjectHtml", &Sheet::subjectHtml)
         .function("answerHtml", &Sheet::answerHtml)
+        .function("subjectChange", &Sheet::subjectChange)
+        .function("answerChange", &Sheet::answerChange)
         .function("studentPage", &Sheet::studentPage)
         .function("giftQuiz", &Sheet::giftQuiz)
         .function("notice", &Sheet::notice)
-        .function("questionCount", &Sheet::questionCount)
-        .function("question", &Sheet::question);
+        .function("questionCount", &Sheet::questionCount);
     emscripten::class_<Round>("Round")
         .constructor<std::uint32_t>()
         .function("start", &Round::start)
+        .function("restart", &Round::restart)
         .function("count", &Round::count)
         .function("position", &Round::position)
-        .function("questionIndex", &Round::questionIndex)
-        .function("orderAt", &Round::orderAt)
+        .function("question", &Round::question)
         .function("correction", &Round::correction)
         .function("seconds", &Round::seconds)
         .function("setSeconds", &Round::setSeconds)
@@ -239,7 +419,9 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("previous", &Round::previous)
         .function("first", &Round::first)
         .function("tick", &Round::tick)
-        .function("setCorrectionPages", &Round::setCorrectionPages)
         .function("correctionPages", &Round::correctionPages)
-        .function("correctionPage", &Round::correctionPage);
+        .function("correctionPage", &Round::correctionPage)
+        .function("planCorrection", &Round::planCorrection)
+        .function("correctionPlan", &Round::correctionPlan)
+        .function("correctionItems", &Round::correctionItems);
 }

@@ -1,6 +1,8 @@
 // The page: the window's settings, drill buttons and outputs over the core.
 // The worksheet is always what the composer makes of the same seed,
-// settings and clicks; the address keeps those, so a link rebuilds it.
+// settings and clicks; the address keeps those, so a link rebuilds it. A
+// click runs on the sheet as it stands and the views read only what it
+// changed; a setting of the whole sheet composes it again.
 (function () {
   'use strict';
 
@@ -52,9 +54,11 @@
     spin.input.setAttribute('aria-valuenow', String(spin.value));
   }
 
+  // Each click keeps the values it was made with: the sheet stays as it is.
   function spinBy(spin, direction) {
     spinSet(spin, spin.value + direction * spin.step);
-    settingsChanged();
+    saveSettings();
+    if (sheet) updateAddress();
   }
 
   for (const spin of Object.values(SPINS)) {
@@ -213,9 +217,17 @@
     return '#' + parts.join('&');
   }
 
+  // Once the frame is out, and once for all the clicks of a frame: the
+  // browser's history takes milliseconds a call.
+  let addressPending = false;
   function updateAddress() {
-    const hash = addressOf();
-    if (location.hash !== hash) history.replaceState(null, '', hash);
+    if (addressPending) return;
+    addressPending = true;
+    requestAnimationFrame(() => setTimeout(() => {
+      addressPending = false;
+      const hash = addressOf();
+      if (location.hash !== hash) history.replaceState(null, '', hash);
+    }, 0));
   }
 
   // What the address asks for; false when it holds nothing of a worksheet.
@@ -277,53 +289,90 @@
   }
 
   // The sheet's natural width: 200 mm, or its widest unwrapped line; added
-  // lines (when given) are measured against the width already found.
+  // lines (when given) are measured against the width already found, and
+  // without them (a new window size) the width found stays.
   const widestOf = new WeakMap();
   function fitSheet(feuille, added) {
-    const incremental = added && widestOf.has(feuille);
-    if (!incremental) feuille.style.width = '';
-    // A line's overflow over the sheet's width, a ratio whatever the zoom.
-    const base = incremental ? widestOf.get(feuille) : 200 * MM;
-    let widest = base;
-    for (const line of incremental ? added : feuille.querySelectorAll('p.fixed')) {
-      if (line.classList.contains('fixed') && line.clientWidth > 0) {
-        widest = Math.max(widest, (base * line.scrollWidth) / line.clientWidth);
+    let widest = widestOf.get(feuille);
+    if (widest === undefined || added === null) {
+      feuille.style.width = '';
+      widest = 200 * MM;
+      for (const line of feuille.querySelectorAll('p.fixed')) widest = Math.max(widest, overflow(line, 200 * MM));
+    } else if (added) {
+      const base = widest;
+      for (const line of added) {
+        if (line.classList.contains('fixed')) widest = Math.max(widest, overflow(line, base));
       }
     }
     widestOf.set(feuille, widest);
-    feuille.style.width = widest + 'px';
+    // Only what changed: a style set again, even to its value, has the
+    // browser lay out and paint the whole sheet again.
+    setStyle(feuille, 'width', widest + 'px');
     const frame = feuille.parentElement;
     const room = frame.clientWidth - 2 * 0.6 * 16 - 1;
     const padded = widest + 12 * MM;
-    feuille.style.setProperty('--zoom-ecran', String(Math.min(1, room / padded)));
+    setStyle(feuille, '--zoom-ecran', String(Math.min(1, room / padded)));
     // On paper, 190 mm between the margins: drawn at 95 %, as the
     // program's own PDF pages, or smaller when a line is wider.
-    feuille.style.setProperty('--zoom-impression', String(Math.min(0.95, (190 * MM) / widest)));
+    setStyle(feuille, '--zoom-impression', String(Math.min(0.95, (190 * MM) / widest)));
   }
 
-  // A drill appends whole paragraphs to the documents: only what is new is
-  // read into the page, as long as the rest is what it shows.
-  // Returns the paragraphs added, or null when the view was read anew.
-  const shownHtml = new WeakMap();
-  function replaceSheet(view, html) {
-    const before = shownHtml.get(view) || '';
-    shownHtml.set(view, html);
-    if (html === before) return [];
-    if (before && html.startsWith(before)) {
-      const count = view.children.length;
-      view.insertAdjacentHTML('beforeend', html.slice(before.length));
-      return Array.prototype.slice.call(view.children, count);
-    }
-    view.innerHTML = html;
-    return null;
+  // A line's width when it overflows a sheet of width base, a ratio
+  // whatever the zoom; base when it does not.
+  function overflow(line, base) {
+    return line.clientWidth > 0 ? Math.max(base, (base * line.scrollWidth) / line.clientWidth) : base;
   }
+
+  const written = new WeakMap(); // element: { property: value last set }
+  function setStyle(element, property, value) {
+    if (!written.has(element)) written.set(element, {});
+    const values = written.get(element);
+    if (values[property] === value && element.style.getPropertyValue(property) !== '') return;
+    values[property] = value;
+    element.style.setProperty(property, value);
+  }
+
+  // A drill appends whole paragraphs to the documents: a view keeps what it
+  // shows of the same document and takes only the paragraphs after it.
+  // change is the core's { stream, keep, html }, or null for an empty view.
+  // What each change adds goes in a block of its own: the browser then lays
+  // out a few blocks, not every paragraph of the sheet, at each click.
+  // Returns the paragraphs added, or null when the view was read anew.
+  const shown = new WeakMap(); // view: { stream, blocks: [element], paragraphs }
+  function updateView(view, change) {
+    const before = shown.get(view) || { stream: 0, blocks: [], paragraphs: 0 };
+    const whole = !change || !change.stream || change.stream !== before.stream || change.keep === 0;
+    const state = whole ? { stream: change ? change.stream : 0, blocks: [], paragraphs: 0 } : before;
+    shown.set(view, state);
+    if (whole) {
+      if (view.firstChild) view.textContent = '';
+    } else {
+      // The paragraph the previous change left open, when there is one.
+      for (; state.paragraphs > change.keep; --state.paragraphs) {
+        const block = state.blocks[state.blocks.length - 1];
+        block.lastElementChild.remove();
+        if (!block.firstElementChild) state.blocks.pop().remove();
+      }
+    }
+    if (!change || !change.html) return whole ? null : [];
+    const block = document.createElement('div');
+    block.className = 'bloc';
+    block.innerHTML = change.html;
+    const added = Array.from(block.children);
+    view.appendChild(block);
+    state.blocks.push(block);
+    state.paragraphs += added.length;
+    return whole ? null : added;
+  }
+
+  const viewChange = (view, changeOf) => changeOf.call(sheet, (shown.get(view) || { stream: 0 }).stream);
 
   function show() {
     const answerOn = $('CBCorrige').checked;
     const subject = $('RxE1');
     const answer = $('RxE2');
-    fitSheet(subject, replaceSheet(subject, hasSheet ? sheet.subjectHtml() : ''));
-    fitSheet(answer, replaceSheet(answer, hasSheet && answerOn ? sheet.answerHtml() : ''));
+    fitSheet(subject, updateView(subject, hasSheet ? viewChange(subject, sheet.subjectChange) : null));
+    fitSheet(answer, updateView(answer, hasSheet && answerOn ? viewChange(answer, sheet.answerChange) : null));
     $('videSujet').hidden = hasSheet;
     $('videCorrige').hidden = hasSheet && answerOn;
     $('videCorrige').textContent = answerOn
@@ -349,8 +398,11 @@
   }
 
   function click(name) {
-    steps.push({ name, ...spinValues() });
-    compose();
+    const step = { name, ...spinValues() };
+    steps.push(step);
+    sheet.click(step.name, step.max, step.lignes, step.interligne);
+    hasSheet = name !== 'RAZ';
+    show();
   }
 
   function settingsChanged() {
@@ -417,11 +469,7 @@
     $('telechargerMoodle').addEventListener('click', () => download('moodle'));
     $('imprimerSujet').addEventListener('click', () => print(false));
     $('imprimerCorrige').addEventListener('click', () => print(true));
-    $('projeter').addEventListener('click', () => {
-      const questions = [];
-      for (let i = 0; i < sheet.questionCount(); ++i) questions.push(sheet.question(i));
-      window.OxelnProjection.start(core, questions);
-    });
+    $('projeter').addEventListener('click', () => window.OxelnProjection.start(core, sheet));
     window.addEventListener('hashchange', () => {
       if (location.hash !== addressOf() && readAddress()) compose();
     });

@@ -22,15 +22,16 @@
   const DARK = { background: '#121212', text: '#f2f2f2', dim: '#a0a0a0', track: '#333333', bar: '#5a9be6', barLate: '#f08a24', notice: '#3a3a3a' };
 
   const screen = $('projection');
+  let core = null;
   let round = null;
-  let questions = [];
   let settings = null;
   let timer = 0;
   let notice = '';
   let noticeUntil = 0;
   let hintUntil = 0;
   let pointerUntil = 0;
-  let pages = null; // the correction laid out: { key, pages: [[{ item, x, y, width }]] }
+  let planned = null; // the correction planned for one area: { key, type }
+  let drawnPage = null; // the correction page on screen: { key }
   let laidOut = null; // the question laid out: { key, px }
   let returnFocus = null;
 
@@ -75,7 +76,8 @@
 
   const escape = (t) => t.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;');
   // The signs of printed mathematics: a minus as wide as the plus, a times sign.
-  const typeset = (t) => escape(t).replace(/-/g, '\u2212').replace(/x/g, '\u00D7');
+  const screenText = (t) => t.replace(/-/g, '\u2212').replace(/x/g, '\u00D7');
+  const typeset = (t) => escape(screenText(t));
   const NB = '&nbsp;';
 
   function partsHtml(question, breakable) {
@@ -90,9 +92,9 @@
     return html;
   }
 
-  const questionHtml = (q, breakable) => partsHtml(q, breakable) + NB + '=' + NB + '?';
-  const correctionHtml = (q, breakable) => partsHtml(q, breakable) + NB + '=' + NB
-    + '<span class="reponse">' + typeset(q.answer).replace(/ /g, NB) + '</span>';
+  // A question with a place to fill in asks there; any other after " = ".
+  const questionHtml = (q, breakable) => partsHtml(q, breakable)
+    + (q.parts.some((part) => part.kind === 'blank') ? '' : NB + '=' + NB + '?');
 
   // Largest pixel size from minimum to maximum at which the element fits the
   // box, in at most maxLines lines (0: any); 0 when even the minimum does not.
@@ -128,8 +130,9 @@
   function paintBar(f) {
     const bar = screen.querySelector('.p-barre');
     bar.style.height = f.bar.h + 'px';
-    bar.style.background = colours().track;
     const fill = $('pReste');
+    // No countdown on the correction: no bar at all, as in the program.
+    bar.style.background = round.correction() || round.count() === 0 ? 'transparent' : colours().track;
     if (round.correction() || round.count() === 0) {
       fill.style.width = '0';
       return;
@@ -151,7 +154,7 @@
     const content = $('pContenu');
     const key = `${round.position()}:${f.w}x${f.h}`;
     if (laidOut && laidOut.key === key) return;
-    const question = questions[round.questionIndex()];
+    const question = round.question();
     content.innerHTML = '';
     const text = document.createElement('div');
     text.className = 'p-question';
@@ -159,10 +162,12 @@
     const box = f.content;
     const tenth = Math.max(1, Math.floor(f.h / 10));
     const largest = Math.max(tenth, Math.floor(f.h / 4));
-    // A pair on one line at a tenth of the height or more; a chain on two
-    // lines at half that or more; else wrapped on as many lines as needed.
+    // A pair on one line at a tenth of the height or more; a chain (or the
+    // order of operations, as long) on two lines at half that or more; else
+    // wrapped on as many lines as needed.
+    const long = question.long;
     const attempts = [
-      { breakable: question.chain, minimum: question.chain ? Math.floor(tenth / 2) : tenth, maxLines: question.chain ? 2 : 1 },
+      { breakable: long, minimum: long ? Math.floor(tenth / 2) : tenth, maxLines: long ? 2 : 1 },
       { breakable: true, minimum: Math.max(1, Math.floor(tenth / 2)), maxLines: 0 },
       { breakable: true, minimum: 6, maxLines: 0 },
     ];
@@ -178,71 +183,102 @@
     laidOut = { key, px };
   }
 
-  // Rows in reading order: two short items side by side, a long one (a
-  // chain) across the width; a new page when the next row does not fit.
-  function layoutCorrection(f) {
-    const key = `${f.w}x${f.h}:${settings.dark}:${round.count()}`;
-    if (pages && pages.key === key) return;
-    const content = $('pContenu');
-    content.innerHTML = '';
-    const box = f.content;
+  // ---- Correction: the program's pages, planned by the core ---------------
+
+  const LINE_SPACING = 1.15; // the line spacing of Liberation Sans and Arial
+  const RAISED = 0.62; // an exponent's size, and its baseline's lift
+  const LIFT = 0.38;
+  let characters = null;
+
+  // The type of the correction, from the screen's height.
+  function correctionType(f) {
     const px = Math.max(12, Math.floor(f.h / 20));
-    const gap = Math.floor((px * 2) / 5);
-    const half = (box.w - 2 * gap) / 2;
-    const items = [];
-    for (let i = 0; i < round.count(); ++i) {
-      const item = document.createElement('div');
-      item.className = 'p-item';
-      item.style.fontSize = px + 'px';
-      item.style.width = 'max-content';
-      item.innerHTML = `<span style="color:${colours().dim}">${i + 1}.</span>${NB}` + correctionHtml(questions[round.orderAt(i)], true);
-      content.appendChild(item);
-      items.push(item);
-    }
-    const isShort = (i) => i < items.length && items[i].offsetWidth <= half;
-    const laid = [];
-    let page = [];
-    let y = 0;
-    for (let i = 0; i < items.length;) {
-      const inRow = isShort(i) && isShort(i + 1) ? 2 : 1;
-      let rowHeight = 0;
-      for (let k = 0; k < inRow; ++k) {
-        items[i + k].style.width = (inRow === 2 ? half : box.w) + 'px';
-        rowHeight = Math.max(rowHeight, items[i + k].offsetHeight);
+    return { px, raised: Math.max(6, Math.round(px * RAISED)), lineHeight: px * LINE_SPACING };
+  }
+
+  // The widths the screen gives the documents' characters as it draws them,
+  // in the correction's type and in its exponents'.
+  function measures(type) {
+    if (!characters) characters = core.documentCharacters();
+    const context = document.createElement('canvas').getContext('2d');
+    const widths = (px) => {
+      context.font = `${px}px ${getComputedStyle(screen).fontFamily}`;
+      return characters.map((c) => context.measureText(screenText(c)).width);
+    };
+    return { normal: widths(type.px), raised: widths(type.raised), lineHeight: type.lineHeight };
+  }
+
+  // Pages for the whole round from character widths alone; only the page
+  // shown is ever laid out.
+  function planCorrection(f) {
+    const key = `${f.w}x${f.h}:${round.count()}`;
+    if (planned && planned.key === key) return;
+    const type = correctionType(f);
+    round.planCorrection(measures(type), {
+      width: f.content.w, height: f.content.h, columnGap: type.px, rowGap: Math.floor((type.px * 2) / 5),
+    });
+    planned = { key, type };
+    drawnPage = null;
+  }
+
+  // One item: its lines, each run at the place the plan gives it, numbers
+  // dim, answers black on yellow, exponents raised.
+  function itemElement(item, plan, type) {
+    const element = document.createElement('div');
+    element.className = 'p-item';
+    Object.assign(element.style, {
+      left: item.x + 'px', top: item.y + 'px', width: plan.cellWidth + 'px', height: plan.cellHeight + 'px',
+      fontSize: type.px + 'px', lineHeight: type.lineHeight + 'px',
+    });
+    const lines = [];
+    const ends = [];
+    for (const run of item.runs) {
+      if (!lines[run.line]) {
+        lines[run.line] = document.createElement('div');
+        lines[run.line].className = 'p-ligne';
+        lines[run.line].style.top = run.line * type.lineHeight + 'px';
+        element.appendChild(lines[run.line]);
+        ends[run.line] = 0;
       }
-      if (y + rowHeight > box.h + 1 && page.length) {
-        laid.push(page);
-        page = [];
-        y = 0;
+      const span = document.createElement('span');
+      span.className = { number: 'p-numero', answer: 'reponse', raised: 'p-exposant' }[run.style] || '';
+      span.textContent = screenText(run.text);
+      Object.assign(span.style, { marginLeft: run.x - ends[run.line] + 'px', width: run.width + 'px' });
+      if (run.style === 'number') span.style.color = colours().dim;
+      if (run.style === 'raised') {
+        span.style.fontSize = type.raised + 'px';
+        span.style.verticalAlign = type.px * LIFT + 'px';
       }
-      for (let k = 0; k < inRow; ++k) page.push({ item: items[i + k], x: k * (half + 2 * gap), y });
-      y += rowHeight + gap;
-      i += inRow;
+      ends[run.line] = run.x + run.width;
+      lines[run.line].appendChild(span);
     }
-    if (page.length || !laid.length) laid.push(page);
-    round.setCorrectionPages(laid.length);
-    pages = { key, pages: laid, px };
+    return element;
   }
 
   function paintCorrection(f) {
-    layoutCorrection(f);
+    if (round.count() > 0) planCorrection(f); // the header tells the pages
     paintHeader(f, 'Correction', rightOfHeader());
     const content = $('pContenu');
     if (round.count() === 0) {
+      planned = null;
+      drawnPage = null;
       content.innerHTML = '';
       const none = document.createElement('div');
       none.className = 'p-question';
-      none.style.cssText = `font-weight:normal;color:${colours().dim};font-size:${pages.px}px;top:45%`;
+      none.style.cssText = `font-weight:normal;color:${colours().dim};font-size:${correctionType(f).px}px;top:45%`;
       none.textContent = 'Aucune question';
       content.appendChild(none);
-      pages = null;
       return;
     }
-    const shown = new Set(pages.pages[round.correctionPage()]);
-    for (const item of content.children) item.style.display = 'none';
-    for (const placed of shown) {
-      Object.assign(placed.item.style, { display: '', left: placed.x + 'px', top: placed.y + 'px' });
+    // Drawn again only when the page or its colours change.
+    const key = `${planned.key}:${round.correctionPage()}:${settings.dark}`;
+    if (drawnPage && drawnPage.key === key) return;
+    const plan = round.correctionPlan(round.correctionPage());
+    content.innerHTML = '';
+    for (const item of round.correctionItems(round.correctionPage())) {
+      content.appendChild(itemElement(item, plan, planned.type));
     }
+    drawnPage = { key };
   }
 
   function paintOverlays(f, questionShown) {
@@ -289,7 +325,7 @@
     place($('pContenu'), f.content);
     const questionShown = !round.correction() && round.count() > 0;
     if (questionShown) {
-      pages = null;
+      drawnPage = null;
       paintQuestion(f);
     } else {
       laidOut = null;
@@ -308,9 +344,9 @@
   }
 
   function restartRound() {
-    round.start(questions.length, settings.choice, now());
+    round.restart(settings.choice, now());
     laidOut = null;
-    pages = null;
+    planned = null;
   }
 
   function changeSeconds(delta) {
@@ -353,7 +389,7 @@
         restartRound();
         showNotice('Choix : ' + CHOICES[settings.choice]);
         break;
-      case 'n': case 'N': settings.dark = !settings.dark; pages = null; break;
+      case 'n': case 'N': settings.dark = !settings.dark; break;
       case 'Escape': close(); event.preventDefault(); return;
       default: return;
     }
@@ -376,7 +412,7 @@
 
   function onResize() {
     laidOut = null;
-    pages = null;
+    planned = null;
     paint();
   }
 
@@ -398,8 +434,9 @@
     else focusBack();
   }
 
-  function start(core, list) {
-    questions = list;
+  // Projects the questions of sheet (a core.Sheet), which the round copies.
+  function start(module, sheet) {
+    core = module;
     settings = readSettings();
     if (!round) {
       const draws = new Uint32Array(1);
@@ -408,7 +445,9 @@
     }
     const t = now();
     round.setSeconds(settings.seconds, t);
-    restartRound();
+    round.start(sheet, settings.choice, t);
+    laidOut = null;
+    planned = null;
     notice = '';
     hintUntil = t + HINT_MS;
     pointerUntil = t + POINTER_MS;

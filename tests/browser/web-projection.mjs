@@ -71,14 +71,13 @@ try {
     // The correction after the last question: every answer, highlighted.
     await key('Space', 12);
     check(await left() === 'Correction', `after the last question: ${await left()}`);
-    const firstItem = (await page.textContent('.p-item')).replace(/\u00A0/g, ' ').replace(/\u2212/g, '-');
+    const firstItem = (await page.textContent('.p-item')).replace(/\u2212/g, '-').replace(/^(\d+\.)/, '$1 ');
     const firstCell = /01\/\((.+?)\)\+\((.+?)\)=\((.+?)\)/.exec(answerKey);
     check(firstCell && firstItem === `1. (${firstCell[1]}) + (${firstCell[2]}) = (${firstCell[3]})`,
           `first correction item ${JSON.stringify(firstItem)}, key ${firstCell && firstCell[0]}`);
     let items = 0;
     for (let pageNo = 0; pageNo < 12; ++pageNo) {
-        const shown = await page.$$eval('.p-item', (all) => all.filter((e) => e.style.display !== 'none')
-            .map((e) => e.querySelectorAll('.reponse').length));
+        const shown = await page.$$eval('.p-item', (all) => all.map((e) => e.querySelectorAll('.reponse').length));
         check(shown.every((n) => n === 1), 'an item without its highlighted answer');
         items += shown.length;
         if (!(await right())) break;
@@ -98,6 +97,74 @@ try {
     const again = await page.$eval('#projection', (e) => getComputedStyle(e).backgroundColor);
     check(await right() === '10 s' && again === 'rgb(18, 18, 18)', 'settings not kept for the next projection');
     await key('Escape');
+
+    // A missing term and a comparison ask at their dots, not after " = ?";
+    // the order of operations and a chain take two lines at most. On the
+    // correction the answer fills the dots, and each page is the core's plan
+    // drawn: its items, a regular grid in reading order, each inside its cell.
+    await page.setViewportSize({ width: 1280, height: 1024 });
+    await page.goto('about:blank');
+    await page.goto(`file://${pagePath}#graine=4&max=100&lignes=1&interligne=2`);
+    await page.waitForSelector('html[data-pret="oui"]');
+    await page.evaluate(() => localStorage.removeItem('oxeln.projection'));
+    for (const d of ['?+', '<', 'P2', 'S2']) await page.click(`button[data-exercice="${d}"]`);
+    await page.click('#projeter');
+    const count = Number(/ \/ (\d+)$/.exec(await left())[1]);
+    const asked = [];
+    for (let i = 0; i < count; ++i) {
+        asked.push(await page.$eval('.p-question', (e) => ({
+            text: e.textContent.replace(/\s/g, ''),
+            lines: Math.round(e.getBoundingClientRect().height / parseFloat(getComputedStyle(e).lineHeight)),
+        })));
+        await key('Space');
+    }
+    const DOTS = '...';
+    const blanks = asked.filter((q) => q.text.includes(DOTS));
+    const others = asked.filter((q) => !q.text.includes(DOTS));
+    check(blanks.some((q) => q.text.includes('=')) && blanks.some((q) => !q.text.includes('='))
+          && blanks.every((q) => !q.text.endsWith('=?')) && others.length > 0
+          && others.every((q) => q.text.endsWith('=?')), 'questions: ' + JSON.stringify(asked));
+    check(others.every((q) => q.lines <= 2), 'lines of P2 and S2: ' + others.map((q) => q.lines));
+    check(await left() === 'Correction', `after ${count} questions: ${await left()}`);
+    let numbers = [];
+    for (let pageNo = 0; pageNo < count; ++pageNo) {
+        const { plan, items } = await page.evaluate(() => {
+            const round = window.OxelnProjection.round;
+            return {
+                plan: round.correctionPlan(round.correctionPage()),
+                items: Array.from(document.querySelectorAll('.p-item'), (e) => {
+                    const spans = Array.from(e.querySelectorAll('span'));
+                    const left = e.getBoundingClientRect().left;
+                    return {
+                        x: parseFloat(e.style.left), y: parseFloat(e.style.top), text: e.textContent.replace(/\s/g, ''),
+                        answer: e.querySelector('.reponse').textContent.replace(/\s/g, ''),
+                        right: Math.max(...spans.map((s) => s.getBoundingClientRect().right - left)),
+                        fits: spans.every((s) => s.scrollWidth <= s.clientWidth + 1),
+                    };
+                }),
+            };
+        });
+        const label = `correction page ${pageNo + 1} (${JSON.stringify(plan)})`;
+        check(items.length === plan.count && plan.columns >= 1 && plan.columns <= 4, `${label}: ${items.length} items`);
+        items.forEach((item, k) => {
+            const [column, row] = [k % plan.columns, Math.floor(k / plan.columns)];
+            check(item.x === items[column].x && item.y === items[row * plan.columns].y
+                  && (column === 0 || item.x >= items[column - 1].x + plan.cellWidth)
+                  && (row === 0 || item.y >= items[(row - 1) * plan.columns].y + plan.cellHeight),
+                  `${label}: item ${k} out of the grid`);
+            check(item.fits && item.right <= plan.cellWidth + 1, `${label}: item ${k} wider than measured or than its cell`);
+            const number = plan.first + k + 1;
+            const question = asked[number - 1].text;
+            const expected = question.includes(DOTS) ? question.replace(DOTS, item.answer)
+                                                     : question.replace(/\?$/, item.answer);
+            check(item.text === `${number}.${expected}`, `${label}: ${item.text} for ${question}`);
+            numbers.push(number);
+        });
+        const before = await right();
+        await key('Space');
+        if (!before || await right() === before) break;
+    }
+    check(numbers.join() === Array.from({ length: count }, (_, i) => i + 1).join(), 'items shown: ' + numbers);
     console.log('projection keys, countdown and correction checked');
 } finally {
     await browser.close();

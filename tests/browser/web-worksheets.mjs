@@ -171,11 +171,17 @@ try {
         check(await page.textContent('#reference') === expected.reference, `${label}: reference shown`);
         await compareDownloads(page, s, expected, label);
         ++compared;
-        // The address the page wrote gives the same sheet in a fresh page.
+        // The address the page wrote gives the same sheet in a fresh page,
+        // whose views, read whole, show what the clicks grew paragraph by
+        // paragraph.
         if (i % 5 === 0) {
             const address = new URL(page.url()).hash;
+            const views = () => page.evaluate(() => ['RxE1', 'RxE2'].map((id) =>
+                Array.from(document.getElementById(id).querySelectorAll('p'), (p) => p.outerHTML).join('')));
+            const grown = await views();
             await open(page, address);
             await compareDownloads(page, s, expected, label + ' from its address ' + address);
+            check(JSON.stringify(await views()) === JSON.stringify(grown), `${label}: the views grown click by click differ`);
         }
     }
     check(compared === 45, `only ${compared} scenarios compared`);
