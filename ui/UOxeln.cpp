@@ -1,6 +1,7 @@
 #include "UOxeln.h"
 
 #include "DefaultTitles.h"
+#include "ExercisePalette.h"
 #include "PreviewPanel.h"
 #include "RtfCodePage.h"
 #include "RichTextView.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QValidator>
 
 namespace {
@@ -80,7 +82,14 @@ TForm1::TForm1(oxeln::Worksheet &worksheet, QWidget *parent)
     setFont(sansFont(11));
     setToolTip(kWindowHint);
     setMouseTracking(true);
-    setWindowIcon(applicationIcon());
+    // Decoding the eight sizes that the window manager is handed takes longer
+    // than anything else the window does of its own before it shows: done
+    // once it is up, the title bar gets its icon a moment later.
+    QTimer::singleShot(0, this, [this] {
+        const QIcon icon = applicationIcon();
+        setWindowIcon(icon);
+        m_exercises->setWindowIcon(icon);
+    });
     resize(732, 420);
 
     createControls();

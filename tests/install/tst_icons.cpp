@@ -2,6 +2,7 @@
 // renderings of the SVG, so an SVG edited without running
 // scripts/render-icons.sh shows up here; and the window must offer each
 // drawn size rather than one scaled picture.
+#include "ExercisePalette.h"
 #include "UOxeln.h"
 #include "Worksheet.h"
 
@@ -90,7 +91,10 @@ void tst_Icons::windowOffersEveryDrawnSize()
 {
     oxeln::Worksheet worksheet;
     TForm1 form(worksheet);
+    // Set once the event loop runs, so that the window shows sooner.
+    QTRY_VERIFY(!form.windowIcon().availableSizes().isEmpty());
     const QIcon icon = form.windowIcon();
+    QCOMPARE(form.exercises()->windowIcon().availableSizes(), icon.availableSizes());
     for (const int size : kSizes) {
         const QImage shown = icon.pixmap(QSize(size, size)).toImage();
         const QImage png(pngPath(size));
