@@ -7,6 +7,7 @@
 #include "DrillOptions.h"
 #include "MarkupToRtf.h"
 #include "ExercisePalette.h"
+#include "FormControls.h"
 #include "OutputTestSupport.h"
 #include "Printing.h"
 #include "RichTextView.h"
@@ -63,13 +64,7 @@ private slots:
     void handEditsAreSaidAndAskedAbout();
 
 private:
-    template<typename T> T *child(const char *name) const
-    {
-        T *found = m_form->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("missing control %s", name);
-        return found;
-    }
+    template<typename T> T *child(const char *name) const { return formControl<T>(m_form.get(), name); }
     // Near the left end, where a check box's or a radio button's indicator is.
     void click(const char *name)
     {

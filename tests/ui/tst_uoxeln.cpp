@@ -2,6 +2,7 @@
 #include "MarkupToRtf.h"
 #include "RtfWriter.h"
 #include "ErrorBox.h"
+#include "FormControls.h"
 #include "Platform.h"
 #include "PageImage.h"
 #include "PreviewPanel.h"
@@ -112,13 +113,7 @@ private slots:
     void errorBoxTextRule();
 
 private:
-    template<typename T> T *child(const char *name) const
-    {
-        T *found = m_form->findChild<T *>(QLatin1String(name));
-        if (!found)
-            qFatal("missing control %s", name);
-        return found;
-    }
+    template<typename T> T *child(const char *name) const { return formControl<T>(m_form.get(), name); }
     void click(const char *name) { QTest::mouseClick(child<QPushButton>(name), Qt::LeftButton); }
     void showAndActivate();
     QString projectionEntry(bool choose);
