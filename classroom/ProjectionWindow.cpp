@@ -191,8 +191,7 @@ void ProjectionWindow::layoutQuestion()
     if (m_questionDocument && m_laidOutPosition == m_round.position() && m_laidOutSize == size())
         return;
     const Question &question = m_questions.at(m_round.questionIndex());
-    // The order of operations is as long as a chain, brackets and all.
-    const bool chain = question.isChain() || question.drill == Drill::P1 || question.drill == Drill::P2;
+    const bool chain = question.projectsLong();
     const QSizeF box = frameFor(size()).content.size();
     const int tenth = std::max(1, height() / 10);
     const int largest = std::max(tenth, height() / 4);

@@ -361,7 +361,7 @@ ParseResult parseArguments(const std::vector<std::string> &args, const std::vect
         } else if (name == "--versions") {
             // Not clamped: a version past Z would have no name.
             const std::optional<long long> n = parseInteger(value);
-            if (!n || *n < 1 || *n > 26)
+            if (!n || *n < 1 || *n > MaxVersions)
                 return failure("--versions attend un nombre de 1 \xC3\xA0 26, pas \xC2\xAB " + value + " \xC2\xBB");
             o.versions = static_cast<int>(*n);
         } else if (name.compare(0, 7, "--title") == 0) {

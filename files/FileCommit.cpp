@@ -75,16 +75,6 @@ std::optional<long> copyOwner(std::string_view rest)
     return std::stol(std::string(pid));
 }
 
-// Keeps errno across clean-up calls.
-class ErrnoKeeper
-{
-public:
-    ~ErrnoKeeper() { errno = m_saved; }
-
-private:
-    int m_saved = errno;
-};
-
 } // namespace
 
 struct FileBatch::Staged
@@ -266,16 +256,6 @@ void FileBatch::removeStaleCopies() const
         for (const std::string &name : stale)
             ::unlink((folder + "/" + name).c_str());
     }
-}
-
-std::optional<CommitFailure> commitFiles(const std::vector<PendingFile> &files)
-{
-    FileBatch batch;
-    for (const PendingFile &file : files) {
-        if (auto failure = batch.add(file.path, file.bytes))
-            return failure;
-    }
-    return batch.commit();
 }
 
 } // namespace oxeln

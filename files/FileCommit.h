@@ -1,17 +1,12 @@
 #pragma once
 
+#include <cerrno>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace oxeln {
-
-struct PendingFile
-{
-    std::string path;
-    std::string bytes;
-};
 
 struct CommitFailure
 {
@@ -68,12 +63,19 @@ private:
     std::optional<CommitFailure> m_failure;
 };
 
+// Keeps errno across clean-up calls.
+class ErrnoKeeper
+{
+public:
+    ~ErrnoKeeper() { errno = m_saved; }
+
+private:
+    int m_saved = errno;
+};
+
 // Writes all of bytes at fd's offset, again after an interruption; false
 // with errno telling why (EIO for a write that takes nothing).
 bool writeWhole(int fd, std::string_view bytes);
-
-// add() for each file, then commit().
-std::optional<CommitFailure> commitFiles(const std::vector<PendingFile> &files);
 
 // target.PID.tmp; a second copy for the same target in one batch adds
 // "-1", and so on.

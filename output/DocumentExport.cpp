@@ -5,7 +5,6 @@
 #include "OdtWriter.h"
 #include "PdfExport.h"
 #include "Printing.h"
-#include "RtfReader.h"
 #include "ViewDocument.h"
 
 #include <QBuffer>
@@ -41,11 +40,6 @@ QPageLayout ExportPageLayout()
 qreal ExportScale()
 {
     return ExportPageLayout().paintRect(QPageLayout::Millimeter).width() / kExportLayoutWidthMm;
-}
-
-QPageLayout OdtPageLayout()
-{
-    return SavedPageLayout();
 }
 
 QString ProducerName()
@@ -93,14 +87,12 @@ QByteArray PdfBytesOfRtf(const QByteArray &rtf, qreal sourceDpi, const QString &
 {
     if (std::optional<QByteArray> bytes = FlowPdfBytesOfRtf(rtf, sourceDpi, exportPages(title)))
         return *bytes;
-    auto document = NewViewDocument(ViewFont(), sourceDpi);
-    RtfReader::read(rtf, document.get(), sourceDpi);
-    return ToolkitPdfBytes(*document, sourceDpi, title);
+    return ToolkitPdfBytes(*ReadViewDocument(rtf, sourceDpi), sourceDpi, title);
 }
 
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title)
 {
-    return OdtBytes(document, sourceDpi, title, ProducerName(), OdtPageLayout(), kSavedLineSpacingPercent);
+    return OdtBytes(document, sourceDpi, title, ProducerName(), SavedPageLayout(), kSavedLineSpacingPercent);
 }
 
 QByteArray WorksheetFileBytes(const QString &path, const QTextDocument &document, qreal sourceDpi,

@@ -31,13 +31,6 @@ inline constexpr qreal kExportLayoutWidthMm = kSavedLineWidthMm;
 // Drawn size over laid-out size on the PDF file's pages.
 qreal ExportScale();
 
-// The page of the OpenDocument file, that of every saved file
-// (SavedPageLayout): A4 portrait, 10 mm margins at the top and bottom and
-// 5 mm at the sides, so that its lines hold what the PDF file's do; its
-// lines are spaced at kSavedLineSpacingPercent, so that its pages hold as
-// many as the PDF file's.
-QPageLayout OdtPageLayout();
-
 // The resolution the PDF is laid out at: a printer's, so that its lines and
 // pages break where a print's do.
 inline constexpr int kExportDpi = 1200;
@@ -56,7 +49,11 @@ QByteArray PdfBytesOfRtf(const QByteArray &rtf, qreal sourceDpi, const QString &
 // documents the page flow cannot lay out.
 QByteArray ToolkitPdfBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
-// The same as an OpenDocument text file on OdtPageLayout's pages.
+// The same as an OpenDocument text file, on the page of every saved file
+// (SavedPageLayout): A4 portrait, 10 mm margins at the top and bottom and
+// 5 mm at the sides, so that its lines hold what the PDF file's do; its
+// lines are spaced at kSavedLineSpacingPercent, so that its pages hold as
+// many as the PDF file's.
 QByteArray OdtBytes(const QTextDocument &document, qreal sourceDpi, const QString &title);
 
 // The document as a file of the format path's extension names. title

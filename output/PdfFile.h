@@ -51,7 +51,6 @@ public:
                 std::size_t count);
     void endPage();
 
-    int pageCount() const { return int(m_pages.size()); }
     // The whole file; nothing when a font cannot be embedded.
     std::optional<QByteArray> finish();
 

@@ -20,7 +20,6 @@ struct DrawnText
     QPointF origin;
     qreal width = 0;
     QColor color;
-    bool empty = true;
 };
 
 class DrawRecorder : public QPaintEngine
@@ -34,7 +33,7 @@ public:
     Type type() const override { return User; }
     void drawTextItem(const QPointF &p, const QTextItem &item) override
     {
-        texts.push_back({item.text(), state->transform().map(p), item.width(), state->pen().color(), item.text().isEmpty()});
+        texts.push_back({item.text(), state->transform().map(p), item.width(), state->pen().color()});
     }
     void drawRects(const QRectF *rects, int count) override
     {

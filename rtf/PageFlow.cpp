@@ -248,11 +248,6 @@ bool PageFlow::finish()
     return !d.failed;
 }
 
-bool PageFlow::failed() const
-{
-    return m_impl->failed;
-}
-
 void PageFlow::stop()
 {
     m_impl->ended = true;

@@ -123,7 +123,6 @@ public:
     // The last page. Whether every page could be made: false when a font
     // is one the flow cannot draw.
     bool finish();
-    bool failed() const;
     // No more pages, from a sink between two: what follows is dropped.
     void stop();
     // Failed, stopped or ended by a page too short: nothing more is drawn.

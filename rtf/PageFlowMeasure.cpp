@@ -345,7 +345,7 @@ void PageFlow::Impl::layOut(const FlowParagraph &paragraph)
             // The item it belongs to: the one whose width holds its first glyph.
             const qreal x = origin.x() + positions.first().x();
             const auto item = std::find_if(recorder.texts.cbegin(), recorder.texts.cend(), [x](const DrawnText &t) {
-                return !t.empty && x >= t.origin.x() - 0.01 && x < t.origin.x() + qMax<qreal>(t.width, 0.02);
+                return !t.text.isEmpty() && x >= t.origin.x() - 0.01 && x < t.origin.x() + qMax<qreal>(t.width, 0.02);
             });
             if (item == recorder.texts.cend()) {
                 failed = true;

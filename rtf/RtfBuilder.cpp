@@ -60,10 +60,7 @@ void DocumentTarget::insertBlock(const CharState &, const QTextCharFormat &forma
 void DocumentTarget::setAlignment(Align align)
 {
     QTextBlockFormat block = m_cursor.blockFormat();
-    block.setAlignment(align == Align::Left     ? Qt::AlignLeft
-                       : align == Align::Right  ? Qt::AlignRight
-                       : align == Align::Center ? Qt::AlignHCenter
-                                                : Qt::AlignJustify);
+    block.setAlignment(toQtAlignment(align));
     m_cursor.setBlockFormat(block);
 }
 

@@ -41,6 +41,14 @@ struct CharState
 
 enum class Align : std::uint8_t { Left, Right, Center, Justify };
 
+inline Qt::Alignment toQtAlignment(Align align)
+{
+    return align == Align::Left     ? Qt::AlignLeft
+         : align == Align::Right    ? Qt::AlignRight
+         : align == Align::Center   ? Qt::AlignHCenter
+                                    : Qt::AlignJustify;
+}
+
 struct FontEntry
 {
     QString name;

@@ -34,7 +34,12 @@ int fromUnicode(char16_t c)
 
 QString decode(const QByteArray &bytes)
 {
-    QString out(bytes.size(), Qt::Uninitialized);
+    return decode(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+QString decode(std::string_view bytes)
+{
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
     QChar *dst = out.data();
     for (const char b : bytes)
         *dst++ = QChar(toUnicode(static_cast<unsigned char>(b)));

@@ -4,6 +4,8 @@
 #include <QChar>
 #include <QString>
 
+#include <string_view>
+
 namespace oxeln::cp1252 {
 
 // Windows-1252 by table: fast, and independent of which converters the
@@ -15,6 +17,7 @@ char16_t toUnicode(unsigned char byte);
 // The byte for c, or -1 when Windows-1252 has no such character.
 int fromUnicode(char16_t c);
 
+QString decode(std::string_view bytes);
 QString decode(const QByteArray &bytes);
 
 // Characters without a Windows-1252 byte become replacement (plain text

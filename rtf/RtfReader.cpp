@@ -100,10 +100,7 @@ public:
     }
     void setAlignment(rtf::Align align) override
     {
-        m_paragraph.alignment = align == rtf::Align::Left     ? Qt::AlignLeft
-                              : align == rtf::Align::Right    ? Qt::AlignRight
-                              : align == rtf::Align::Center   ? Qt::AlignHCenter
-                                                              : Qt::AlignJustify;
+        m_paragraph.alignment = rtf::toQtAlignment(align);
     }
     void formatsChanged() override { m_ids.clear(); }
 

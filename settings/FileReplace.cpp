@@ -42,16 +42,6 @@ bool folderRefuses(int error)
     return error == EACCES || error == EPERM || error == EROFS;
 }
 
-// Keeps errno across clean-up calls.
-class ErrnoKeeper
-{
-public:
-    ~ErrnoKeeper() { errno = m_saved; }
-
-private:
-    int m_saved = errno;
-};
-
 bool writeInPlace(const QByteArray &target, const QByteArray &bytes)
 {
     const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC);

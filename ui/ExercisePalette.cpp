@@ -1,5 +1,6 @@
 #include "ExercisePalette.h"
 
+#include "Composition.h"
 #include "RtfCodePage.h"
 #include "ViewDocument.h"
 
@@ -23,11 +24,6 @@ namespace oxeln {
 
 namespace {
 
-QString fromCp1252(std::string_view bytes)
-{
-    return cp1252::decode(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 constexpr std::array<Writing, 3> kWritings = {Writing::Parentheses, Writing::Negatives, Writing::Simplified};
 // The answer of each writing's example, "(-6) + (+5)" and the others.
 constexpr std::array<const char *, 3> kWritingAnswers = {"(-1)", "-1", "-1"};
@@ -45,10 +41,9 @@ ExercisePalette::ExercisePalette(QWidget *owner) : QWidget(owner, Qt::Tool)
     setWindowTitle(QStringLiteral("Exercices et réglages"));
     // The main window's font and colours, as for a control of its own.
     setAttribute(Qt::WA_WindowPropagation);
-    if (owner) {
+    // Its icon is the main window's, given once that is decoded.
+    if (owner)
         setFont(owner->font());
-        setWindowIcon(owner->windowIcon());
-    }
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(6, 6, 6, 6);
@@ -93,9 +88,9 @@ QWidget *ExercisePalette::createDrills()
     grid->addWidget(note, 0, 0, 1, 5);
     const auto buttons = [&](int row, int column, std::initializer_list<Drill> drills) {
         for (const Drill drill : drills) {
-            auto *button = new QPushButton(fromCp1252(DrillName(drill)), group);
+            auto *button = new QPushButton(cp1252::decode(DrillName(drill)), group);
             button->setObjectName(buttonName(drill));
-            button->setToolTip(fromCp1252(DrillHint(drill)));
+            button->setToolTip(cp1252::decode(DrillHint(drill)));
             button->setFixedSize(32, 25);
             connect(button, &QPushButton::clicked, this, [this, drill] { emit drillClicked(drill); });
             grid->addWidget(button, row, column++);
@@ -147,7 +142,7 @@ QWidget *ExercisePalette::createOptions()
     for (std::size_t i = 0; i < kWritings.size(); ++i) {
         // "Seuls les négatifs entre parenthèses : (-6) + 5": the choice, then
         // its example under it with the answer written that way.
-        const QString label = fromCp1252(WritingLabel(kWritings[i]));
+        const QString label = cp1252::decode(WritingLabel(kWritings[i]));
         const qsizetype colon = label.indexOf(QStringLiteral(" : "));
         auto *choice = new QRadioButton(label.left(colon), group);
         choice->setObjectName(QLatin1String(writingNames[i]));
@@ -187,7 +182,7 @@ QWidget *ExercisePalette::createOptions()
     m_signs = new QComboBox(group);
     m_signs->setObjectName(QStringLiteral("cbSignes"));
     for (const SignMix mix : kSignMixes)
-        m_signs->addItem(fromCp1252(SignMixLabel(mix)));
+        m_signs->addItem(cp1252::decode(SignMixLabel(mix)));
     m_signs->setToolTip(QStringLiteral("Le signe des nombres de chaque question"));
     grid->addWidget(m_signs, row++, 0, 1, 4);
 
@@ -232,7 +227,7 @@ QWidget *ExercisePalette::createVersions()
     auto *layout = new QGridLayout(group);
     layout->setContentsMargins(6, 4, 6, 6);
     layout->addWidget(new QLabel(QStringLiteral("Fiches différentes :"), group), 0, 0);
-    m_versions = spin("spVersions", 1, 26,
+    m_versions = spin("spVersions", 1, compose::MaxVersions,
                       QStringLiteral("Pour que deux voisins n'aient pas la même fiche : les mêmes exercices avec "
                                      "les mêmes réglages, d'autres nombres (fiches A, B, C…)"));
     layout->addWidget(m_versions, 0, 1);

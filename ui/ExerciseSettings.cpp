@@ -88,7 +88,7 @@ ExerciseSettings ExerciseSettings::read(SectionAccess &section)
     o.largestExponent = number(section, kLargestExponent, 0, LargestExponentLimit, o.largestExponent);
     o.largestBase = number(section, kLargestBase, 0, LargestBaseLimit, o.largestBase);
     o.compactAnswer = boolean(section, kCompactAnswer, o.compactAnswer);
-    s.versions = number(section, kVersions, 1, MaxVersions, s.versions);
+    s.versions = number(section, kVersions, 1, compose::MaxVersions, s.versions);
     s.place = point(section, kPlace);
     s.open = boolean(section, kOpen, s.open);
     return s;

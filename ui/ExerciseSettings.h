@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Composition.h"
 #include "DrillOptions.h"
 
 #include <QPoint>
@@ -18,10 +19,8 @@ class SectionAccess;
 // numbers in decimal and "True" or "False".
 struct ExerciseSettings
 {
-    static constexpr int MaxVersions = 26;
-
     DrillOptions options;
-    int versions = 1; // 1 to 26: sheets A, B... saved and printed together
+    int versions = 1; // 1 to compose::MaxVersions: sheets A, B... saved and printed together
     std::optional<QPoint> place; // the window's top left, once it was shown
     bool open = false;
 

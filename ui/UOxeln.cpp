@@ -20,11 +20,6 @@ namespace {
 
 const QString kWindowHint = QStringLiteral("Il est possible d'enchaîner plusieurs opérations");
 
-QString fromCp1252(std::string_view bytes)
-{
-    return oxeln::cp1252::decode(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
 // The window's sans-serif font at a pixel height.
 QFont sansFont(int pixels)
 {
@@ -174,16 +169,16 @@ void TForm1::createControls()
         return edit;
     };
     Label4 = label("Label4", QStringLiteral("Titre1"), {125, 8}, none);
-    ETitre1 = titleEdit("ETitre1", fromCp1252(oxeln::DefaultTitle1), 160, QStringLiteral("Ligne 1 du titre, modifiable et enregistrée "),
+    ETitre1 = titleEdit("ETitre1", oxeln::cp1252::decode(oxeln::DefaultTitle1), 160, QStringLiteral("Ligne 1 du titre, modifiable et enregistrée "),
                         {157, 2, 571, 21});
     setColours(ETitre1, Qt::white, Qt::black, QPalette::Base);
     Label5 = label("Label5", QStringLiteral("Titre2"), {126, 34}, none);
-    Etitre2 = titleEdit("Etitre2", fromCp1252(oxeln::DefaultTitle2), 170, QStringLiteral("Ligne 2, idem"), {157, 29, 508, 21});
+    Etitre2 = titleEdit("Etitre2", oxeln::cp1252::decode(oxeln::DefaultTitle2), 170, QStringLiteral("Ligne 2, idem"), {157, 29, 508, 21});
     ckbEdite = new QCheckBox(QStringLiteral("Edite"), this);
     ckbEdite->setToolTip(QStringLiteral("Possibilité d'écrire, modifier sujet/corrigé"));
     place(ckbEdite, "ckbEdite", {674, 31, 51, 17}, Top | Right);
     Label6 = label("Label6", QStringLiteral("Titre3"), {125, 61}, none);
-    Etitre3 = titleEdit("Etitre3", fromCp1252(oxeln::DefaultTitle3), 160, QStringLiteral("Ligne 3, idem"), {157, 56, 571, 21});
+    Etitre3 = titleEdit("Etitre3", oxeln::cp1252::decode(oxeln::DefaultTitle3), 160, QStringLiteral("Ligne 3, idem"), {157, 56, 571, 21});
 
     // The two views and the link label.
     RxE1 = new oxeln::RichTextView(this);

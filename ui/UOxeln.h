@@ -139,7 +139,7 @@ private:
     void reseedRandomSource();
     void createProjection();
     void createShortcuts();
-    bool viewKeyPress(oxeln::RichTextView *view, QKeyEvent *event);
+    bool viewKeyPress(QKeyEvent *event);
     void addProjectionEntry(QMenu *menu);
     void projectionClosing(bool wasActive);
     void closeProjection();

@@ -80,7 +80,7 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
         if (watched == view && event->type() == QEvent::KeyPress)
-            return viewKeyPress(view, static_cast<QKeyEvent *>(event));
+            return viewKeyPress(static_cast<QKeyEvent *>(event));
         if (watched == view && event->type() == QEvent::ChildAdded) {
             if (auto *drag = qobject_cast<QDrag *>(static_cast<QChildEvent *>(event)->child()))
                 watchDrag(drag, view);

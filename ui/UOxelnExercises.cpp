@@ -20,15 +20,6 @@
 #include <QTimer>
 #include <QToolTip>
 
-namespace {
-
-QString fromCp1252(std::string_view bytes)
-{
-    return oxeln::cp1252::decode(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-}
-
-} // namespace
-
 void TForm1::createExercises()
 {
     // In the free place right of "Interligne"; it takes no part in the
@@ -97,7 +88,7 @@ oxeln::DrillOptions TForm1::drillOptions()
 
 void TForm1::showNotice(const std::string &text)
 {
-    const QString notice = fromCp1252(text);
+    const QString notice = oxeln::cp1252::decode(text);
     m_exercises->setStatus(notice);
     // With the palette closed, the counter of questions says it for a while.
     if (!m_exercises->isVisible() && pnlNb->isVisible())
@@ -109,11 +100,11 @@ void TForm1::adaptTitle3(oxeln::Writing writing)
     // Title 3 is the teacher's text; only the program's own instruction,
     // which asks for brackets around every result, follows the writing.
     const QString current = Etitre3->text();
-    const QString fitting = fromCp1252(oxeln::DefaultTitle3For(writing));
+    const QString fitting = oxeln::cp1252::decode(oxeln::DefaultTitle3For(writing));
     if (current == fitting)
         return;
     for (const oxeln::Writing any : {oxeln::Writing::Parentheses, oxeln::Writing::Negatives, oxeln::Writing::Simplified}) {
-        if (current == fromCp1252(oxeln::DefaultTitle3For(any))) {
+        if (current == oxeln::cp1252::decode(oxeln::DefaultTitle3For(any))) {
             Etitre3->setText(fitting);
             Etitre3->setCursorPosition(0);
             m_exercises->setStatus(QStringLiteral("La consigne (Titre3) suit l'écriture choisie ; "

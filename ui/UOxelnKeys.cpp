@@ -24,11 +24,10 @@ void TForm1::createShortcuts()
     shortcut(btnImprime, "printShortcut", QKeySequence(Qt::CTRL | Qt::Key_P));
 }
 
-bool TForm1::viewKeyPress(oxeln::RichTextView *view, QKeyEvent *event)
+bool TForm1::viewKeyPress(QKeyEvent *event)
 {
     // Ctrl+Tab moves the focus on (and Ctrl+Shift+Tab back), as in text
     // areas that take Tab as text, which the views do while unlocked.
-    Q_UNUSED(view);
     const bool tab = event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab;
     if (!tab || !(event->modifiers() & Qt::ControlModifier))
         return false;

@@ -176,8 +176,6 @@ public:
     int counter() const { return sheet().counter(); }
     val subjectRtf() const { return bytesOf(MarkupToRtf(sheet().subject())); }
     val answerRtf() const { return bytesOf(MarkupToRtf(sheet().answer())); }
-    std::string subjectHtml() const { return MarkupToHtml(sheet().subject()); }
-    std::string answerHtml() const { return MarkupToHtml(sheet().answer()); }
     // What each view must change to show its document (see viewChange).
     val subjectChange(double shown)
     {
@@ -264,7 +262,7 @@ public:
     // operations, which is as long as one.
     val question() const
     {
-        const Question question = m_questions.at(m_round.questionIndex());
+        const Question &question = m_questions.at(m_round.questionIndex());
         val parts = val::array();
         for (const QuestionPart &part : question.parts()) {
             val piece = val::object();
@@ -273,7 +271,7 @@ public:
             parts.call<void>("push", piece);
         }
         val result = val::object();
-        result.set("long", val(question.isChain() || question.drill == Drill::P1 || question.drill == Drill::P2));
+        result.set("long", val(question.projectsLong()));
         result.set("parts", parts);
         return result;
     }
@@ -393,8 +391,6 @@ EMSCRIPTEN_BINDINGS(oxeln)
         .function("counter", &Sheet::counter)
         .function("subjectRtf", &Sheet::subjectRtf)
         .function("answerRtf", &Sheet::answerRtf)
-        .function("subjectHtml", &Sheet::subjectHtml)
-        .function("answerHtml", &Sheet::answerHtml)
         .function("subjectChange", &Sheet::subjectChange)
         .function("answerChange", &Sheet::answerChange)
         .function("studentPage", &Sheet::studentPage)

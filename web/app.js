@@ -483,7 +483,6 @@
   OxelnCore().then((module) => {
     core = module;
     performance.mark('oxeln-coeur-pret');
-    defaults = [1, 2, 3].map((line) => core.defaultTitle(line, 'parentheses'));
     loadSettings();
     if (!readAddress()) seed = clockSeed();
     sheet = new core.Sheet();

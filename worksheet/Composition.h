@@ -35,6 +35,9 @@ struct ComposeStep
     std::optional<SpinSettings> settings{};
 };
 
+// A version is named by a capital letter, so there are at most 26.
+inline constexpr int MaxVersions = 26;
+
 struct ComposeOptions
 {
     std::optional<std::uint32_t> seed; // none: from the clock
@@ -48,7 +51,7 @@ struct ComposeOptions
     std::array<std::string, 3> titles; // Windows-1252; the defaults unless given
     std::string format = "rtf";
     std::string outPath;
-    int versions = 1; // 1 to 26: sheets "-A", "-B"... from the same clicks
+    int versions = 1; // 1 to MaxVersions: sheets "-A", "-B"... from the same clicks
     std::vector<ComposeStep> steps;
 
     ComposeOptions();
@@ -86,10 +89,9 @@ public:
     ComposeSession(const ComposeSession &) = delete;
     ComposeSession &operator=(const ComposeSession &) = delete;
 
-    // Runs one more click; the step is not added to options().steps.
+    // Runs one more click; the step is not added to the options' steps.
     void click(const ComposeStep &step);
 
-    const ComposeOptions &options() const { return m_options; }
     const Worksheet &worksheet() const { return m_worksheet; }
     const std::string &notice() const;
     // The document each stand-in view holds, named by the stream of its RTF

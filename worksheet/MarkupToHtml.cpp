@@ -1,9 +1,9 @@
 #include "MarkupToHtml.h"
 
 #include "Cp1252.h"
+#include "MarkupToRtf.h"
+#include "PupilSheet.h"
 
-#include <array>
-#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -20,11 +20,7 @@ constexpr std::string_view FontFamilies[] = {
     "Symbol",
 };
 
-// The header's colour table, entries 1 to 16 ("noir" to "blanc").
-constexpr std::string_view ColourNames[] = {
-    "noir", "marron", "vert", "olive", "bleu fonc\xE9", "violet", "cyan", "gris fonc\xE9",
-    "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc",
-};
+// The values of the header's colour table, in the order of its names.
 constexpr std::string_view ColourValues[] = {
     "#000000", "#800000", "#008000", "#808000", "#000080", "#800080", "#008080", "#808080",
     "#c0c0c0", "#ff0000", "#00ff00", "#ffff00", "#0000ff", "#ff00ff", "#00ffff", "#ffffff",
@@ -36,8 +32,8 @@ using Shift = MarkupFormat::Shift;
 // The colour's index, 1 to 16, or 0 when the name is none of the table's.
 int colourIndex(std::string_view name)
 {
-    for (std::size_t i = 0; i < std::size(ColourNames); ++i) {
-        if (ColourNames[i] == name)
+    for (std::size_t i = 0; i < std::size(MarkupColourNames); ++i) {
+        if (MarkupColourNames[i] == name)
             return static_cast<int>(i) + 1;
     }
     return 0;
@@ -140,23 +136,6 @@ std::string styleOf(const Format &format)
     return style;
 }
 
-void appendEscaped(std::string &out, std::string_view cp1252)
-{
-    for (char c : cp1252) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x80)
-                out += c;
-            else
-                out += Cp1252ToUtf8(std::string_view(&c, 1));
-            break;
-        }
-    }
-}
-
 // Paragraphs are made whole, then written with their opening tag, which
 // depends on all their runs.
 class HtmlWriter
@@ -174,7 +153,7 @@ public:
             m_spanFormat = format;
             m_inSpan = true;
         }
-        appendEscaped(m_paragraph, bytes);
+        AppendHtmlEscaped(m_paragraph, Cp1252ToUtf8(bytes));
         m_hasText = true;
         m_fixedPitch = m_fixedPitch && format.font == 2;
     }

@@ -53,13 +53,6 @@ constexpr TagRow FixedTags[] = {
     {"lt", "\\'3c"},
 };
 
-// Index in the header's colour table is the position here plus one.
-// "\xE9" is the Windows-1252 "é".
-constexpr std::string_view ColourNames[] = {
-    "noir", "marron", "vert", "olive", "bleu fonc\xE9", "violet", "cyan", "gris fonc\xE9",
-    "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc",
-};
-
 // Every tag text but "te=" fits in 16 bytes; they are compared as two
 // 64-bit words of the zero-padded text, grouped by length.
 constexpr std::size_t KeyBytes = 16;
@@ -103,10 +96,10 @@ struct TagIndex
         std::vector<std::pair<std::string, std::string>> all;
         for (const TagRow &row : FixedTags)
             all.emplace_back(row.tag, row.rtf);
-        for (std::size_t i = 0; i < std::size(ColourNames); ++i) {
+        for (std::size_t i = 0; i < std::size(MarkupColourNames); ++i) {
             const std::string index = std::to_string(i + 1) + " ";
-            all.emplace_back("ce=" + std::string(ColourNames[i]), "\\cf" + index);
-            all.emplace_back("cf=" + std::string(ColourNames[i]), "\\highlight" + index);
+            all.emplace_back("ce=" + std::string(MarkupColourNames[i]), "\\cf" + index);
+            all.emplace_back("cf=" + std::string(MarkupColourNames[i]), "\\highlight" + index);
         }
         for (const auto &[tag, rtf] : all) {
             char padded[KeyBytes] = {};

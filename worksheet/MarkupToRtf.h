@@ -11,6 +11,14 @@ namespace oxeln {
 // French, fonts 0 to 4 and the sixteen-colour table of the markup.
 extern const std::string_view RtfHeader;
 
+// The markup's colour names ("<ce=rouge>", "<cf=jaune>"), in the order of the
+// header's colour table: entry i + 1 is MarkupColourNames[i]. "\xE9" is the
+// Windows-1252 "é".
+inline constexpr std::string_view MarkupColourNames[] = {
+    "noir", "marron", "vert", "olive", "bleu fonc\xE9", "violet", "cyan", "gris fonc\xE9",
+    "gris clair", "rouge", "vert clair", "jaune", "bleu", "fuchsia", "bleu ciel", "blanc",
+};
+
 // Turns worksheet markup (Windows-1252 bytes) into one complete RTF text:
 // header, converted body, "}". Tags are looked up case-insensitively
 // (A-Z only); unknown tags vanish; bytes below 0x20 are dropped; "\", "{"

@@ -73,6 +73,9 @@ struct Question
     std::uint32_t shape = 0;
 
     bool isChain() const { return drill == Drill::S1 || drill == Drill::S2; }
+    // Projected as a chain is, on up to two lines: the order of operations is
+    // as long as one, brackets and all.
+    bool projectsLong() const { return isChain() || drill == Drill::P1 || drill == Drill::P2; }
     // The question in pieces, as the subject writes it before its " = ", or
     // whole when it holds a Blank: "(-3) + ... = (+5)", "(-7) ... (+3)".
     std::vector<QuestionPart> parts() const;

@@ -117,7 +117,10 @@ TEST_F(FileBatchTest, CopiesLeftByEndedProcessesGoAtTheNextCommit)
     for (const std::string &name : {stale, staleSecond, running, target + ".tmp", target + ".12a.tmp"})
         writeFile(name, "copie");
     // The same target twice in one batch: the last one wins.
-    ASSERT_FALSE(commitFiles({{target, "premier"}, {target, "second"}}));
+    FileBatch batch;
+    ASSERT_FALSE(batch.add(target, "premier"));
+    ASSERT_FALSE(batch.add(target, "second"));
+    ASSERT_FALSE(batch.commit());
     EXPECT_EQ(readFile(target), "second");
     std::vector<std::string> kept{"fiche.pdf", "fiche.pdf." + std::to_string(getppid()) + ".tmp", "fiche.pdf.12a.tmp",
                                   "fiche.pdf.tmp"};

@@ -82,7 +82,7 @@ std::vector<Page> laidOutWhole(const QTextDocument &document)
         const int next = layout.format(&painter, used, position, true);
         Page page;
         for (const DrawnText &text : recorder.texts) {
-            if (!text.empty)
+            if (!text.text.isEmpty())
                 add(page.runs, {text.origin.y(), text.origin.x(), text.origin.x() + text.width, shown(text.color),
                                 text.text.size()});
         }
