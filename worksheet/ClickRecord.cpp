@@ -140,14 +140,8 @@ void ClickRecord::versions(int count, const std::string &codeA, const VersionTak
 {
     std::set<std::string> codes{codeA};
     for (int version = 1; version < count; ++version) {
-        compose::ComposedWorksheet sheet;
-        // As the composer does: a few hundred tries at most.
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            sheet = replay(compose::versionSeed(m_seed, version, attempt));
-            if (sheet.referenceCode.empty() || !codes.count(sheet.referenceCode))
-                break;
-        }
-        codes.insert(sheet.referenceCode);
+        compose::ComposedWorksheet sheet
+            = compose::drawVersion(m_seed, version, codes, [this](std::uint32_t seed) { return replay(seed); });
         if (!take(version, std::move(sheet)))
             return;
     }

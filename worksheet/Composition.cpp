@@ -138,20 +138,28 @@ void forEachVersion(const ComposeOptions &options, const std::function<bool(Comp
 {
     const std::uint32_t seed = options.seed ? *options.seed : clockSeed();
     std::set<std::string> codes;
+    ComposeOptions one = options;
     for (int version = 0; version < options.versions; ++version) {
-        ComposeOptions one = options;
-        ComposedWorksheet sheet;
-        // A few hundred tries at most: 26 codes among a million.
-        for (int attempt = 0; attempt < 1000; ++attempt) {
-            one.seed = versionSeed(seed, version, attempt);
-            sheet = composeWorksheet(one);
-            if (sheet.referenceCode.empty() || !codes.count(sheet.referenceCode))
-                break;
-        }
-        codes.insert(sheet.referenceCode);
+        ComposedWorksheet sheet = drawVersion(seed, version, codes, [&one](std::uint32_t versionSeed) {
+            one.seed = versionSeed;
+            return composeWorksheet(one);
+        });
         if (!take(std::move(sheet)))
             return;
     }
+}
+
+ComposedWorksheet drawVersion(std::uint32_t seed, int version, std::set<std::string> &codes,
+                              const std::function<ComposedWorksheet(std::uint32_t seed)> &make)
+{
+    ComposedWorksheet sheet;
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        sheet = make(versionSeed(seed, version, attempt));
+        if (sheet.referenceCode.empty() || !codes.count(sheet.referenceCode))
+            break;
+    }
+    codes.insert(sheet.referenceCode);
+    return sheet;
 }
 
 std::string versionPath(const std::string &path, int version, int count)

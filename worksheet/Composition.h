@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <memory>
 #include <optional>
 #include <string>
@@ -114,6 +115,12 @@ private:
 // try (a draw whose reference code an earlier version already has is
 // tried again, so that every sheet can be told apart).
 std::uint32_t versionSeed(std::uint32_t seed, int version, int attempt);
+
+// Version number version of a set drawn from seed: made from versionSeed's
+// seeds by make until its reference is none of codes (a few hundred tries
+// at most: 26 codes among a million), which then holds it too.
+ComposedWorksheet drawVersion(std::uint32_t seed, int version, std::set<std::string> &codes,
+                              const std::function<ComposedWorksheet(std::uint32_t seed)> &make);
 
 // options.versions worksheets from the same clicks, each from its own seed.
 std::vector<ComposedWorksheet> composeVersions(const ComposeOptions &options);
