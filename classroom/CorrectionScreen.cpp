@@ -43,44 +43,29 @@ TextMeasures CorrectionScreen::measuresFor(int pixels)
 
 CorrectionScreen::CorrectionScreen(const QuestionList &questions, const std::vector<std::size_t> &order,
                                    const QRect &content, int windowHeight)
-    : m_questions(questions), m_order(order), m_content(content), m_pixels(std::max(12, windowHeight / 20)),
-      m_measures(measuresFor(m_pixels))
+    : m_content(content), m_pixels(std::max(12, windowHeight / 20))
 {
-    m_geometry.width = content.width();
-    m_geometry.height = content.height();
-    m_geometry.columnGap = m_pixels;
-    m_geometry.rowGap = m_pixels * 2 / 5;
-    m_geometry.maxColumns = 4;
-    m_numberWidth = NumberWidth(order.size(), m_measures);
-    m_pages = PlanCorrectionPages(questions, order, m_measures, m_geometry);
-}
-
-template<typename Visit> void CorrectionScreen::forEachItem(int index, Visit visit) const
-{
-    const CorrectionPage &shown = page(index);
-    const double width = m_geometry.columnWidth(shown.columns);
-    for (std::size_t k = 0; k < shown.count; ++k) {
-        const std::size_t place = shown.first + k;
-        const std::vector<CorrectionRun> runs =
-            CorrectionRuns(m_questions[m_order.at(place)], static_cast<int>(place) + 1);
-        const CellOrigin cell = CorrectionCell(shown, k, m_geometry, m_measures.lineHeight);
-        visit(QPointF(m_content.left() + cell.x, m_content.top() + cell.y), runs,
-              LayOutCorrectionItem(runs, m_measures, width, m_numberWidth));
-    }
+    CorrectionGeometry geometry;
+    geometry.width = content.width();
+    geometry.height = content.height();
+    geometry.columnGap = m_pixels;
+    geometry.rowGap = m_pixels * 2 / 5;
+    m_plan = CorrectionPlan(questions, order, measuresFor(m_pixels), geometry);
 }
 
 std::vector<QRectF> CorrectionScreen::itemBoxes(int index) const
 {
     std::vector<QRectF> boxes;
-    forEachItem(index, [&](QPointF at, const std::vector<CorrectionRun> &, const std::vector<PlacedRun> &placed) {
+    for (const PlannedItem &item : m_plan.items(index)) {
         double right = 0;
         int lines = 1;
-        for (const PlacedRun &run : placed) {
+        for (const PlacedRun &run : item.placed) {
             right = std::max(right, run.x + run.width);
             lines = std::max(lines, run.line + 1);
         }
-        boxes.emplace_back(at, QSizeF(right, lines * m_measures.lineHeight));
-    });
+        boxes.emplace_back(QPointF(m_content.left() + item.at.x, m_content.top() + item.at.y),
+                           QSizeF(right, lines * m_plan.measures().lineHeight));
+    }
     return boxes;
 }
 
@@ -91,10 +76,12 @@ void CorrectionScreen::paint(QPainter &painter, int index, const QColor &text, c
     const QFontMetricsF metrics(normal);
     const double lift = m_pixels * 0.38; // an exponent's baseline above the line's
     painter.save();
-    forEachItem(index, [&](QPointF at, const std::vector<CorrectionRun> &runs, const std::vector<PlacedRun> &placed) {
-        for (const PlacedRun &run : placed) {
-            const CorrectionRun &piece = runs[run.run];
-            const QPointF top(at.x() + run.x, at.y() + run.line * m_measures.lineHeight);
+    const double lineHeight = m_plan.measures().lineHeight;
+    for (const PlannedItem &item : m_plan.items(index)) {
+        const QPointF at(m_content.left() + item.at.x, m_content.top() + item.at.y);
+        for (const PlacedRun &run : item.placed) {
+            const CorrectionRun &piece = item.runs[run.run];
+            const QPointF top(at.x() + run.x, at.y() + run.line * lineHeight);
             const QPointF baseline(top.x(), top.y() + metrics.ascent());
             const QString shown = ScreenText(run.dropsBlank ? piece.text.substr(1) : piece.text);
             switch (piece.style) {
@@ -113,7 +100,7 @@ void CorrectionScreen::paint(QPainter &painter, int index, const QColor &text, c
             painter.setFont(up ? raised : normal);
             painter.drawText(up ? baseline - QPointF(0, lift) : baseline, shown);
         }
-    });
+    }
     painter.restore();
 }
 

@@ -27,8 +27,8 @@ public:
     CorrectionScreen(const QuestionList &questions, const std::vector<std::size_t> &order, const QRect &content,
                      int windowHeight);
 
-    int pageCount() const { return static_cast<int>(m_pages.size()); }
-    const CorrectionPage &page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    int pageCount() const { return m_plan.pageCount(); }
+    const CorrectionPage &page(int index) const { return m_plan.page(index); }
     // The box each item of the page takes, in reading order.
     std::vector<QRectF> itemBoxes(int index) const;
     // Draws the page: numbers in dim, questions in text, answers black on yellow.
@@ -40,16 +40,9 @@ public:
     static TextMeasures measuresFor(int pixels);
 
 private:
-    template<typename Visit> void forEachItem(int index, Visit visit) const;
-
-    const QuestionList &m_questions;
-    const std::vector<std::size_t> &m_order;
     QRect m_content;
     int m_pixels = 12;
-    TextMeasures m_measures;
-    CorrectionGeometry m_geometry;
-    double m_numberWidth = 0;
-    std::vector<CorrectionPage> m_pages;
+    CorrectionPlan m_plan;
 };
 
 } // namespace oxeln

@@ -239,7 +239,7 @@ public:
         const QuestionChoice c = choice == 10 ? QuestionChoice::Ten : choice == 20 ? QuestionChoice::Twenty
                                                                                       : QuestionChoice::All;
         m_round.start(ChooseQuestions(m_questions.size(), c, m_draws), t(now));
-        m_pages.clear();
+        m_plan = CorrectionPlan();
     }
     int count() const { return m_round.count(); }
     int position() const { return m_round.position(); }
@@ -284,32 +284,32 @@ public:
     {
         const val normal = measures["normal"];
         const val raised = measures["raised"];
+        TextMeasures widths;
         for (std::size_t byte = 0; byte < 256; ++byte) {
-            m_measures.normal[byte] = normal[byte].as<double>();
-            m_measures.raised[byte] = raised[byte].as<double>();
+            widths.normal[byte] = normal[byte].as<double>();
+            widths.raised[byte] = raised[byte].as<double>();
         }
-        m_measures.lineHeight = measures["lineHeight"].as<double>();
-        m_geometry.width = geometry["width"].as<double>();
-        m_geometry.height = geometry["height"].as<double>();
-        m_geometry.columnGap = geometry["columnGap"].as<double>();
-        m_geometry.rowGap = geometry["rowGap"].as<double>();
-        m_geometry.maxColumns = 4;
-        m_numberWidth = NumberWidth(m_round.order().size(), m_measures);
-        m_pages = PlanCorrectionPages(m_questions, m_round.order(), m_measures, m_geometry);
-        m_round.setCorrectionPages(static_cast<int>(m_pages.size()));
-        return static_cast<int>(m_pages.size());
+        widths.lineHeight = measures["lineHeight"].as<double>();
+        CorrectionGeometry area;
+        area.width = geometry["width"].as<double>();
+        area.height = geometry["height"].as<double>();
+        area.columnGap = geometry["columnGap"].as<double>();
+        area.rowGap = geometry["rowGap"].as<double>();
+        m_plan = CorrectionPlan(m_questions, m_round.order(), widths, area);
+        m_round.setCorrectionPages(m_plan.pageCount());
+        return m_plan.pageCount();
     }
     // A planned page: { first, count, columns, lines, cellWidth, cellHeight }.
     val correctionPlan(int index) const
     {
-        const CorrectionPage &page = m_pages.at(static_cast<std::size_t>(index));
+        const CorrectionPage &page = m_plan.page(index);
         val result = val::object();
         result.set("first", val(static_cast<double>(page.first)));
         result.set("count", val(static_cast<double>(page.count)));
         result.set("columns", val(page.columns));
         result.set("lines", val(page.lines));
-        result.set("cellWidth", val(m_geometry.columnWidth(page.columns)));
-        result.set("cellHeight", val(page.lines * m_measures.lineHeight));
+        result.set("cellWidth", val(m_plan.geometry().columnWidth(page.columns)));
+        result.set("cellHeight", val(page.lines * m_plan.measures().lineHeight));
         return result;
     }
     // The items of a page, laid out: [{ number, x, y, runs: [{ style, text,
@@ -317,16 +317,11 @@ public:
     // its item's; a line's leading blank is already left out of its text.
     val correctionItems(int index) const
     {
-        const CorrectionPage &page = m_pages.at(static_cast<std::size_t>(index));
-        const double width = m_geometry.columnWidth(page.columns);
         val items = val::array();
-        for (std::size_t k = 0; k < page.count; ++k) {
-            const std::size_t place = page.first + k;
-            const std::vector<CorrectionRun> runs =
-                CorrectionRuns(m_questions.at(m_round.order().at(place)), static_cast<int>(place) + 1);
+        for (const PlannedItem &planned : m_plan.items(index)) {
             val laidOut = val::array();
-            for (const PlacedRun &placed : LayOutCorrectionItem(runs, m_measures, width, m_numberWidth)) {
-                const CorrectionRun &run = runs.at(placed.run);
+            for (const PlacedRun &placed : planned.placed) {
+                const CorrectionRun &run = planned.runs.at(placed.run);
                 val piece = val::object();
                 piece.set("style", val(styleName(run.style)));
                 piece.set("text", val(toUtf8(placed.dropsBlank ? run.text.substr(1) : run.text)));
@@ -335,11 +330,10 @@ public:
                 piece.set("width", val(placed.width));
                 laidOut.call<void>("push", piece);
             }
-            const CellOrigin cell = CorrectionCell(page, k, m_geometry, m_measures.lineHeight);
             val item = val::object();
-            item.set("number", val(static_cast<double>(place) + 1));
-            item.set("x", val(cell.x));
-            item.set("y", val(cell.y));
+            item.set("number", val(static_cast<double>(planned.number)));
+            item.set("x", val(planned.at.x));
+            item.set("y", val(planned.at.y));
             item.set("runs", laidOut);
             items.call<void>("push", item);
         }
@@ -352,10 +346,7 @@ private:
     QuestionList m_questions;
     ProjectionRound m_round;
     std::mt19937 m_draws;
-    TextMeasures m_measures;
-    CorrectionGeometry m_geometry;
-    double m_numberWidth = 0;
-    std::vector<CorrectionPage> m_pages;
+    CorrectionPlan m_plan;
 };
 
 // The characters the documents' 256 bytes stand for, for the page to

@@ -291,4 +291,27 @@ CellOrigin CorrectionCell(const CorrectionPage &page, std::size_t k, const Corre
             row * (page.lines * lineHeight + geometry.rowGap)};
 }
 
+CorrectionPlan::CorrectionPlan(const QuestionList &questions, const std::vector<std::size_t> &order,
+                               const TextMeasures &measures, const CorrectionGeometry &geometry)
+    : m_questions(&questions), m_order(&order), m_measures(measures), m_geometry(geometry),
+      m_numberWidth(NumberWidth(order.size(), measures)),
+      m_pages(PlanCorrectionPages(questions, order, measures, geometry))
+{
+}
+
+std::vector<PlannedItem> CorrectionPlan::items(int index) const
+{
+    const CorrectionPage &shown = page(index);
+    const double width = m_geometry.columnWidth(shown.columns);
+    std::vector<PlannedItem> items(shown.count);
+    for (std::size_t k = 0; k < shown.count; ++k) {
+        PlannedItem &item = items[k];
+        item.number = shown.first + k + 1;
+        item.at = CorrectionCell(shown, k, m_geometry, m_measures.lineHeight);
+        item.runs = CorrectionRuns((*m_questions)[m_order->at(shown.first + k)], static_cast<int>(item.number));
+        item.placed = LayOutCorrectionItem(item.runs, m_measures, width, m_numberWidth);
+    }
+    return items;
+}
+
 } // namespace oxeln

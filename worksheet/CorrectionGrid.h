@@ -124,4 +124,39 @@ struct CellOrigin
 CellOrigin CorrectionCell(const CorrectionPage &page, std::size_t k, const CorrectionGeometry &geometry,
                           double lineHeight);
 
+// An item of a page as it is drawn: its number in the round, its cell's
+// top left, its runs and where they go in the cell.
+struct PlannedItem
+{
+    std::size_t number = 0;
+    CellOrigin at;
+    std::vector<CorrectionRun> runs;
+    std::vector<PlacedRun> placed;
+};
+
+// The correction of a round, planned once and laid out a page at a time,
+// for every screen that shows it. questions and order must outlive it.
+class CorrectionPlan
+{
+public:
+    CorrectionPlan() = default;
+    CorrectionPlan(const QuestionList &questions, const std::vector<std::size_t> &order,
+                   const TextMeasures &measures, const CorrectionGeometry &geometry);
+
+    int pageCount() const { return static_cast<int>(m_pages.size()); }
+    const CorrectionPage &page(int index) const { return m_pages.at(static_cast<std::size_t>(index)); }
+    const TextMeasures &measures() const { return m_measures; }
+    const CorrectionGeometry &geometry() const { return m_geometry; }
+    // The items of page index, in reading order.
+    std::vector<PlannedItem> items(int index) const;
+
+private:
+    const QuestionList *m_questions = nullptr;
+    const std::vector<std::size_t> *m_order = nullptr;
+    TextMeasures m_measures;
+    CorrectionGeometry m_geometry;
+    double m_numberWidth = 0;
+    std::vector<CorrectionPage> m_pages;
+};
+
 } // namespace oxeln
